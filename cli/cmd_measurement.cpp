@@ -1,0 +1,5 @@
+#include "cli/commands.h"
+
+namespace korvala::cli {
+void addMeasurementCommands(CLI::App&) {}
+}  // namespace korvala::cli
