@@ -10,11 +10,11 @@ SAMPLE     ?= data/sample-7tage.log
 PACKAGES := cmake ninja-build g++ pkg-config \
             qt6-base-dev qt6-charts-dev qt6-serialport-dev qt6-qpa-plugins \
             libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev \
-            poppler-utils xvfb xauth socat fonts-dejavu-core clang libclang-rt-14-dev
+            dpkg-dev file poppler-utils xvfb xauth socat fonts-dejavu-core clang libclang-rt-14-dev
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: all deps configure build test run bench fuzz format clean
+.PHONY: all deps configure build test run bench fuzz format clean package
 
 all: build
 
@@ -60,6 +60,11 @@ fuzz: deps
 	cmake --build build-fuzz -j $(JOBS) --target fuzz_readers
 	mkdir -p fuzz-corpus && cp -n data/*.log data/*.spt fuzz-corpus/ 2>/dev/null || true
 	build-fuzz/bin/fuzz_readers -max_total_time=$${FUZZ_SECONDS:-120} -max_len=65536 fuzz-corpus
+
+# Debian package of the program, the CLI, the sample data, icon, desktop entry, MIME types, man page.
+package: build
+	cd $(BUILD) && cpack -G DEB
+	@ls -1 $(BUILD)/korvala_*.deb
 
 format:
 	find src app cli tests bench tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i
