@@ -17,22 +17,23 @@ namespace korvala {
 inline constexpr std::string_view kWaitingText = "Warte auf Daten";
 
 class Session final : public StatusSink {
-public:
+  public:
     // `today` is the start-date text shown at start ("dd.mm.yy").
     explicit Session(std::string today);
 
     // ---- the model (read by the views; changed only through the operations below) ----
-    Table records;                 // the whole measurement, index = dscount
-    DayTables days;                // day1 .. day7 after the last evaluation
-    Table dayData;                 // the day evaluated last
-    DayStats stats;                // statistics of dayData
-    bool statsValid = false;       // false until the first evaluation
+    Table records;            // the whole measurement, index = dscount
+    DayTables days;           // day1 .. day7 after the last evaluation
+    Table dayData;            // the day evaluated last
+    DayStats stats;           // statistics of dayData
+    bool statsValid = false;  // false until the first evaluation
     std::string lbl_ds = "--", lbl_vmin = "--", lbl_vmax = "--", lbl_dV = "--";
-    std::string dayCaption = "Tag: 1";       // the day evaluated, printed in the report
+    std::string dayCaption = "Tag: 1";  // the day evaluated, printed in the report
     std::string frame1Caption = "Statistik  Tag 1";
-    int selectedDay = 0;                     // the day the buttons and the visible grid show
+    int selectedDay = 0;  // the day the buttons and the visible grid show
     std::array<bool, kDays> dayEnabled{true, false, false, false, false, false, false};
-    // Captions of the four button rows, indexed by the rows' Tag: 0 Tage0, 1 Tage1, 2 Tage, 3 Tage3.
+    // Captions of the four button rows, indexed by the rows' Tag: 0 Tage0, 1 Tage1, 2 Tage, 3
+    // Tage3.
     std::array<std::array<std::string, kDays>, 4> dayButtonCaptions;
     std::int32_t duplicatesDropped = 0;
     Site site;
@@ -40,10 +41,10 @@ public:
     bool saved = true;
     bool formatError = false;
     bool saveEnabled = false, saveAsEnabled = false, exportEnabled = false;
-    std::string inText;                      // receive buffer of the serial transfer
-    std::array<std::string, 5> panels;       // status bar panels 1..5 (index 0 = panel 1)
-    std::string reportText;                  // the report page, rebuilt by rebuildReport()
-    int linesRejected = 0;                   // record lines of the last load that failed
+    std::string inText;                 // receive buffer of the serial transfer
+    std::array<std::string, 5> panels;  // status bar panels 1..5 (index 0 = panel 1)
+    std::string reportText;             // the report page, rebuilt by rebuildReport()
+    int linesRejected = 0;              // record lines of the last load that failed
 
     // Called for every status panel change (panel 1..5); the window connects its status bar.
     std::function<void(int, const std::string&)> onStatus;
@@ -81,6 +82,14 @@ public:
     std::string csvBytes() const;
     // The names the export dialogs propose; both refresh defFileName and set fileName to it.
     std::string prepareExportName(const std::string& ext);
+
+  private:
+    // showSpeeds, dayStatistics and the report over dayData: the part a load and a day click share.
+    void evaluateDay();
 };
+
+// Today's local date as "dd.mm.yy", the start date a new session and an unreadable date fall back
+// to.
+std::string todayDateText();
 
 }  // namespace korvala
