@@ -181,6 +181,51 @@ std::string Session::csvBytes() const {
     return csvContent(site, records);
 }
 
+// ---- typed site fields ----
+
+namespace {
+
+// A text box hands over its lines with CR LF; a command line or a test usually has bare LF.
+std::string withCrLf(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r') {
+            out += "\r\n";
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else if (c == '\n') {
+            out += "\r\n";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+bool applySiteEdits(Session& session, const SiteEdits& edits, const std::string& today) {
+    if (edits.location) {
+        session.siteKeyPressed();
+        session.site.location = *edits.location;
+    }
+    if (edits.remark) {
+        session.siteKeyPressed();
+        session.site.remark = withCrLf(*edits.remark);
+    }
+    bool dateOk = true;
+    if (edits.startDate) {
+        session.siteKeyPressed();
+        session.site.startDate = *edits.startDate;
+        dateOk = session.commitStartDate(today);
+    } else {
+        session.rebuildReport();
+    }
+    return dateOk;
+}
+
 std::string Session::prepareExportName(const std::string& ext) {
     createDefFileName();
     fileName = defFileName;

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "evaluation/statistics.h"
@@ -87,6 +88,17 @@ class Session final : public StatusSink {
     // showSpeeds, dayStatistics and the report over dayData: the part a load and a day click share.
     void evaluateDay();
 };
+
+// What the user typed into the site fields after opening a file (UTF-8; unset = untouched).
+struct SiteEdits {
+    std::optional<std::string> location, startDate, remark;
+    bool empty() const { return !location && !startDate && !remark; }
+};
+// Types `edits` into the site fields as the window's user would: each typed field marks the data
+// unsaved, the remark's line breaks become CR LF, a typed start date goes through
+// commitStartDate(today). The report is rebuilt. Returns false when the typed date was unreadable
+// (the start date is then `today`).
+bool applySiteEdits(Session& session, const SiteEdits& edits, const std::string& today);
 
 // Today's local date as "dd.mm.yy", the start date a new session and an unreadable date fall back
 // to.
