@@ -1,0 +1,368 @@
+// The commands of the main window: opening, saving, leaving, the site fields and the day
+// selection, and the refresh of the views from the session after each of them.
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QTextEdit>
+
+#include "model/encoding.h"
+#include "ui/app_texts.h"
+#include "ui/day_buttons.h"
+#include "ui/day_grid_model.h"
+#include "ui/form1.h"
+
+namespace korvala::ui {
+
+namespace {
+
+const QString kOpenFilter = QStringLiteral(" (*.spt)|*.spt|(*.log)|*.log");
+const QString kSaveFilter = QStringLiteral(" (*.spt)|*.spt");
+
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+}  // namespace
+
+QString qtFileFilter(const QString& pipeFilter) {
+    const QStringList parts = pipeFilter.split(QLatin1Char('|'));
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString description = parts[i].trimmed();
+        const QString pattern = parts[i + 1].trimmed();
+        if (description.contains(QLatin1Char('(') + pattern + QLatin1Char(')'))) {
+            out << description;
+        } else {
+            out << (description.isEmpty() ? QString() : description + QLatin1Char(' ')) +
+                       QLatin1Char('(') + pattern + QLatin1Char(')');
+        }
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+QString Form1::datenDir() const {
+    const QString preferred = QDir(options_.programDir).filePath(QStringLiteral("daten"));
+    if (QDir().mkpath(preferred) && QFileInfo(preferred).isWritable()) {
+        return preferred;
+    }
+    // An installed program usually lives in a folder the user cannot write to.
+    const QString fallback =
+        QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))
+            .filePath(QStringLiteral("daten"));
+    QDir().mkpath(fallback);
+    return fallback;
+}
+
+// ---- opening ----
+
+void Form1::open_Click() {
+    const std::optional<QString> chosen =
+        dialogs_.openFile(QString::fromUtf8("Öffnen"), datenDir(), qtFileFilter(kOpenFilter));
+    if (chosen) {
+        lastDialogName = *chosen;
+    }
+    if (!chosen || chosen->isEmpty()) {
+        // The dialog still holds the name it held before it was shown.
+        session_.fileName = lastDialogName.toStdString();
+        return;
+    }
+    openPath(*chosen);
+}
+
+bool Form1::openPath(const QString& path) {
+    beginBusy();
+    const LoadResult result = session_.openFile(path.toStdString());
+    const bool loaded = result.outcome == LoadOutcome::Loaded;
+    if (loaded) {
+        refreshFromSession();
+    }
+    endBusy();
+    switch (result.outcome) {
+        case LoadOutcome::WrongFormat:
+            dialogs_.inform(messageTitle(), QStringLiteral("Falsches Format!"), Icon::Critical);
+            break;
+        case LoadOutcome::NotReadable:
+            dialogs_.inform(messageTitle(),
+                            QStringLiteral("Die Datei konnte nicht gelesen werden:\n%1\n%2")
+                                .arg(QDir::toNativeSeparators(path), qs(result.systemError)),
+                            Icon::Warning);
+            break;
+        case LoadOutcome::Loaded:
+        case LoadOutcome::UnknownKind:
+        case LoadOutcome::NotDeviceLog:
+            break;
+    }
+    return loaded;
+}
+
+// ---- saving ----
+
+bool Form1::siteComplete() const {
+    return utf8Length(session_.site.location) >= 2 && utf8Length(session_.site.startDate) >= 2;
+}
+
+bool Form1::fileIsDeviceLog() const {
+    return !session_.fileName.empty() && fileKindOf(session_.fileName) == FileKind::Log;
+}
+
+QString Form1::proposedSaveName() const {
+    if (!session_.fileName.empty() && !fileIsDeviceLog()) {
+        return qs(session_.fileName);
+    }
+    return qs(session_.defFileName) + QStringLiteral(".spt");
+}
+
+void Form1::save_Click() {
+    // The device's own .log file is never replaced by a .spt under its name: the data go to a
+    // file of their own, chosen in the save dialog.
+    if (session_.fileName.empty() || fileIsDeviceLog()) {
+        saveas_Click();
+    } else if (!session_.saved) {
+        saveIt();
+    }
+}
+
+void Form1::saveas_Click() {
+    if (!siteComplete()) {
+        dialogs_.inform(messageTitle(), QStringLiteral("Ort oder Datum ist nicht eingegeben!"),
+                        Icon::None);
+        return;
+    }
+    session_.createDefFileName();
+    const QString proposed = proposedSaveName();
+    lastDialogName = proposed;
+    const std::optional<QString> chosen =
+        dialogs_.saveFile(QStringLiteral("Speichern unter"), datenDir(), proposed,
+                          qtFileFilter(kSaveFilter), QStringLiteral("spt"));
+    if (!chosen || chosen->isEmpty()) {
+        session_.fileName.clear();
+        return;
+    }
+    lastDialogName = *chosen;
+    if (writeIfExists(*chosen)) {
+        session_.fileName = chosen->toStdString();
+        saveIt();
+    } else {
+        session_.fileName.clear();
+    }
+}
+
+void Form1::saveIt() {
+    std::string error;
+    if (!session_.saveIt(&error)) {
+        dialogs_.inform(messageTitle(),
+                        QStringLiteral("Die Datei konnte nicht gespeichert werden:\n%1\n%2")
+                            .arg(QDir::toNativeSeparators(qs(session_.fileName)), qs(error)),
+                        Icon::Warning);
+    }
+    refreshMenus();
+}
+
+void Form1::saveall() {
+    if (session_.saved) {
+        return;
+    }
+    const Answer answer =
+        dialogs_.ask(QStringLiteral("Speichern?"),
+                     QStringLiteral("Sollen die Aktuellen Daten gespeichert werden?"),
+                     Buttons::YesNoCancel, Icon::None);
+    switch (answer) {
+        case Answer::Yes:
+            if (!siteComplete()) {
+                dialogs_.inform(messageTitle(),
+                                QStringLiteral("Bitte geben Sie Ort und Datum ein! "), Icon::None);
+            } else if (!session_.fileName.empty() && !fileIsDeviceLog()) {
+                saveIt();
+            } else {
+                saveas_Click();
+            }
+            break;
+        case Answer::No:
+            session_.saved = true;
+            break;
+        case Answer::Cancel:
+        case Answer::Ok:
+            break;
+    }
+}
+
+bool Form1::writeIfExists(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists() || info.isDir()) {
+        return true;
+    }
+    return dialogs_.ask(
+               QStringLiteral("Überschreiben"),
+               QString::fromUtf8("Die Datei existiert bereits. Möchten Sie diese Überschreiben? "),
+               Buttons::YesNo, Icon::None) == Answer::Yes;
+}
+
+// ---- leaving ----
+
+void Form1::exit_Click() {
+    saveall();
+    if (session_.saved) {
+        exitall();
+    }
+}
+
+void Form1::exitall() {
+    if (!shutDown_) {
+        shutDown_ = true;
+        if (beforeExit) {
+            beforeExit();
+        }
+    }
+    QApplication::closeAllWindows();
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    if (!session_.saved) {
+        // The question is asked, but the window stays whatever the answer: the user closes again.
+        saveall();
+        event->ignore();
+        return;
+    }
+    if (!shutDown_) {
+        shutDown_ = true;
+        if (beforeExit) {
+            beforeExit();
+        }
+    }
+    event->accept();
+}
+
+// ---- site fields ----
+
+void Form1::cmd_today_Click() {
+    session_.site.startDate = todayText().toStdString();
+    refreshSiteFields();
+}
+
+void Form1::text4LostFocus() {
+    session_.site.startDate = Text4->text().toStdString();
+    if (!session_.commitStartDate(todayText().toStdString())) {
+        dialogs_.inform(messageTitle(), QStringLiteral("Falsche Datums-Format!"), Icon::None);
+    }
+    refreshSiteFields();
+    refreshReport();
+}
+
+void Form1::text5LostFocus() {
+    session_.rebuildReport();
+    refreshReport();
+}
+
+// ---- day selection and grids ----
+
+void Form1::hideflex() {
+    for (QTableView* v : MSFlex) {
+        v->hide();
+    }
+}
+
+void Form1::clearflex(int index) {
+    gridModels.at(static_cast<std::size_t>(index))->clear();
+}
+
+void Form1::fillflex(const Table& table, int index) {
+    gridModels.at(static_cast<std::size_t>(index))->fill(&table);
+    dlg_daten->hide();
+}
+
+void Form1::showDay(int index, int tagId) {
+    if (SSTab1->currentIndex() != tagId || index < 0 || index >= kDays) {
+        return;
+    }
+    hideflex();
+    session_.showDay(index);
+    MSFlex[static_cast<std::size_t>(session_.selectedDay)]->show();
+    for (DayButtons* row : {Tage, Tage0, Tage1, Tage3}) {
+        row->select(session_.selectedDay);
+    }
+    refreshDayViews();
+    emit dayShown(index);
+}
+
+void Form1::gridActivated(int index) {
+    if (gridModels.at(static_cast<std::size_t>(index))->recordRows() < 1) {
+        return;
+    }
+    session_.rebuildReport();
+    refreshReport();
+}
+
+// ---- refreshing ----
+
+void Form1::refreshFromSession() {
+    refreshSiteFields();
+    refreshMenus();
+    for (DayButtons* row : {Tage, Tage1, Tage0, Tage3}) {
+        row->setCaptions(session_.dayButtonCaptions[static_cast<std::size_t>(row->tag())]);
+        row->setEnabledDays(session_.dayEnabled);
+        row->select(session_.selectedDay);
+    }
+    for (int i = 0; i < kDays; ++i) {
+        clearflex(i);
+    }
+    for (int i = 0; i < kDays; ++i) {
+        fillflex(session_.days[static_cast<std::size_t>(i)], i);
+    }
+    hideflex();
+    MSFlex[static_cast<std::size_t>(session_.selectedDay)]->show();
+    refreshDayViews();
+}
+
+void Form1::refreshDayViews() {
+    Frame1->setTitle(qs(session_.frame1Caption));
+    lbl_ds->setText(qs(session_.lbl_ds));
+    lbl_vmin->setText(qs(session_.lbl_vmin));
+    lbl_vmax->setText(qs(session_.lbl_vmax));
+    lbl_dV->setText(qs(session_.lbl_dV));
+    refreshReport();
+    refreshCharts();
+    flushStatus();
+}
+
+void Form1::refreshReport() {
+    rtf->setPlainText(toQtLineBreaks(qs(session_.reportText)));
+}
+
+void Form1::refreshMenus() {
+    act_save->setEnabled(session_.saveEnabled);
+    act_saveas->setEnabled(session_.saveAsEnabled);
+    act_export->setEnabled(session_.exportEnabled);
+}
+
+void Form1::refreshSiteFields() {
+    updatingFields_ = true;
+    const QString location = qs(session_.site.location);
+    const QString date = qs(session_.site.startDate);
+    const QString remark = toQtLineBreaks(qs(session_.site.remark));
+    if (Text3->text() != location) {
+        Text3->setText(location);
+    }
+    if (Text4->text() != date) {
+        Text4->setText(date);
+    }
+    if (Text5->toPlainText() != remark) {
+        Text5->setPlainText(remark);
+    }
+    updatingFields_ = false;
+}
+
+void Form1::refreshCharts() {
+    if (chartsRefresh) {
+        chartsRefresh();
+    }
+}
+
+}  // namespace korvala::ui
