@@ -1,0 +1,424 @@
+#include "evaluation/analysis.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "model/timestamp.h"
+
+namespace korvala {
+
+namespace {
+
+constexpr std::array<int, 4> kPercents = {15, 50, 85, 95};
+
+// Speed distribution of a set of vehicles. Device speeds are whole km/h almost always, so they are
+// counted in bins and every figure walks at most a few hundred bins instead of sorting a million
+// values; anything else (fractions, absurd values) is kept aside and sorted once.
+class Distribution {
+  public:
+    static constexpr int kBins = 512;
+
+    void add(double v) {
+        ++n_;
+        if (v >= 0 && v < kBins) {
+            const int i = static_cast<int>(v);
+            if (i == v) {
+                ++bins_[i];
+                return;
+            }
+        }
+        others_.push_back(v);
+    }
+
+    void merge(const Distribution& other) {
+        n_ += other.n_;
+        for (int i = 0; i < kBins; ++i)
+            bins_[i] += other.bins_[i];
+        others_.insert(others_.end(), other.others_.begin(), other.others_.end());
+    }
+
+    // Must run before the walks below.
+    void finish() { std::sort(others_.begin(), others_.end()); }
+
+    std::int64_t size() const { return n_; }
+
+    // Calls f(speed, count) for the speeds in ascending order.
+    template <class F>
+    void forEach(F&& f) const {
+        std::size_t j = 0;
+        for (int i = 0; i < kBins; ++i) {
+            if (bins_[i] == 0)
+                continue;
+            for (; j < others_.size() && others_[j] < i; ++j)
+                f(others_[j], std::int64_t{1});
+            f(static_cast<double>(i), static_cast<std::int64_t>(bins_[i]));
+        }
+        for (; j < others_.size(); ++j)
+            f(others_[j], std::int64_t{1});
+    }
+
+    // The speed at the nearest rank of each percent in `percents` (ascending).
+    template <std::size_t N>
+    std::array<std::optional<double>, N> percentiles(const std::array<int, N>& percents) const {
+        std::array<std::optional<double>, N> out{};
+        if (n_ == 0)
+            return out;
+        std::array<std::int64_t, N> ranks{};
+        for (std::size_t k = 0; k < N; ++k)
+            ranks[k] = nearestRank(n_, percents[k]);
+        std::size_t next = 0;
+        std::int64_t cumulative = 0;
+        forEach([&](double v, std::int64_t count) {
+            cumulative += count;
+            for (; next < N && cumulative >= ranks[next]; ++next)
+                out[next] = v;
+        });
+        return out;
+    }
+
+  private:
+    std::array<std::uint64_t, kBins> bins_{};
+    std::vector<double> others_;
+    std::int64_t n_ = 0;
+};
+
+std::optional<Pace> paceOf(const Distribution& dist) {
+    if (dist.size() == 0)
+        return std::nullopt;
+    // A vehicle lies in [a, a+10) for a whole a exactly when its speed rounded down does, so the
+    // band only needs the counts per whole km/h.
+    std::vector<std::pair<double, std::int64_t>> floors;
+    dist.forEach([&](double v, std::int64_t count) {
+        const double f = std::floor(v);
+        if (!floors.empty() && floors.back().first == f)
+            floors.back().second += count;
+        else
+            floors.emplace_back(f, count);
+    });
+    Pace best;
+    std::int64_t inBand = 0;
+    std::size_t end = 0;
+    for (std::size_t begin = 0; begin < floors.size(); ++begin) {
+        for (; end < floors.size() && floors[end].first < floors[begin].first + 10; ++end)
+            inBand += floors[end].second;
+        if (inBand > best.vehicles) {  // strictly more: a tie keeps the lower band
+            best.from = floors[begin].first;
+            best.vehicles = inBand;
+        }
+        inBand -= floors[begin].second;
+    }
+    best.share = static_cast<double>(best.vehicles) / static_cast<double>(dist.size());
+    return best;
+}
+
+SpeedProfile profileOf(const Distribution& dist) {
+    SpeedProfile p;
+    p.vehicles = dist.size();
+    if (p.vehicles == 0)
+        return p;
+    const auto pct = dist.percentiles(kPercents);
+    p.v15 = pct[0];
+    p.v50 = pct[1];
+    p.v85 = pct[2];
+    p.v95 = pct[3];
+    double sum = 0;
+    std::optional<double> lo, hi;
+    dist.forEach([&](double v, std::int64_t count) {
+        sum += v * static_cast<double>(count);
+        if (!lo)
+            lo = v;
+        hi = v;
+    });
+    const double n = static_cast<double>(p.vehicles);
+    const double mean = sum / n;
+    p.mean = mean;
+    p.vmin = lo;
+    p.vmax = hi;
+    if (p.vehicles >= 2) {
+        // Second pass around the mean: no cancellation, and it costs one walk over the bins.
+        double squares = 0;
+        dist.forEach([&](double v, std::int64_t count) {
+            squares += (v - mean) * (v - mean) * static_cast<double>(count);
+        });
+        p.stdDev = std::sqrt(squares / (n - 1));
+    }
+    p.pace = paceOf(dist);
+    return p;
+}
+
+constexpr std::array<std::string_view, kExceedanceBands> kBandLabels = {"+1–5", "+6–10", "+11–15",
+                                                                        "+16–20", "> +20"};
+
+Exceedance exceedanceOf(const Distribution& dist, int limit, std::optional<double> v85) {
+    Exceedance e;
+    for (int b = 0; b < kExceedanceBands; ++b)
+        e.bands[b].label = kBandLabels[b];
+    dist.forEach([&](double v, std::int64_t count) {
+        const double excess = v - limit;
+        if (!(excess > 0))
+            return;
+        e.over += count;
+        const int band = excess <= 5    ? 0
+                         : excess <= 10 ? 1
+                         : excess <= 15 ? 2
+                         : excess <= 20 ? 3
+                                        : 4;
+        e.bands[band].vehicles += count;
+    });
+    if (dist.size() > 0) {
+        const double n = static_cast<double>(dist.size());
+        e.share = static_cast<double>(e.over) / n;
+        for (auto& band : e.bands)
+            band.share = static_cast<double>(band.vehicles) / n;
+    }
+    e.verdict = verdictFor(v85, limit);
+    return e;
+}
+
+bool holdsRecords(const Table& table) {
+    return table.size() > 1 || (table.size() == 1 && !table[0].isEmpty());
+}
+
+struct RankedEvent {
+    SpeedEvent event;
+    std::int64_t order = 0;  // position in the measurement, for equal times
+};
+
+// Fastest first; equal speeds by day, time of day and position in the measurement.
+bool ranksBefore(const RankedEvent& a, const RankedEvent& b) {
+    if (a.event.speed != b.event.speed)
+        return a.event.speed > b.event.speed;
+    if (a.event.day != b.event.day)
+        return a.event.day < b.event.day;
+    if (a.event.second != b.event.second)
+        return a.event.second < b.event.second;
+    return a.order < b.order;
+}
+
+// Gaps inside [from, to) of one day, measured from `from` to the first vehicle, between vehicles
+// and from the last vehicle to `to`.
+std::vector<Gap> gapsIn(const std::vector<std::uint8_t>& occupied, int from, int to) {
+    std::vector<Gap> gaps;
+    if (from >= to)
+        return gaps;
+    int previous = from;
+    for (int s = from; s < to; ++s) {
+        if (!occupied[s])
+            continue;
+        if (s - previous >= kMinGapSeconds)
+            gaps.push_back({previous, s});
+        previous = s;
+    }
+    if (to - previous >= kMinGapSeconds)
+        gaps.push_back({previous, to});
+    return gaps;
+}
+
+}  // namespace
+
+std::int64_t nearestRank(std::int64_t n, int percent) {
+    if (n <= 0)
+        return 0;
+    // ceil(percent * n / 100) in integers: 0.85 * n in floating point can land a hair above a
+    // whole number and push the rank one too far.
+    const std::int64_t rank = (static_cast<std::int64_t>(percent) * n + 99) / 100;
+    return std::clamp<std::int64_t>(rank, 1, n);
+}
+
+int weekdayOfDayCount(std::int64_t dayCount) {
+    // Day 0 (30.12.1899) was a Saturday, index 5 when Monday is 0.
+    const std::int64_t r = (dayCount + 5) % 7;
+    return static_cast<int>(r < 0 ? r + 7 : r);
+}
+
+std::optional<int> weekdayOfMeasurementDay(std::string_view startDate, int day) {
+    const auto start = Timestamp::parseDate(startDate);
+    if (!start)
+        return std::nullopt;
+    return weekdayOfDayCount(start->day() + day - 1);
+}
+
+std::string_view verdictText(Verdict v) {
+    switch (v) {
+        case Verdict::Unremarkable:
+            return "unauffällig";
+        case Verdict::SlightlyRaised:
+            return "leicht erhöht";
+        case Verdict::Remarkable:
+            return "auffällig";
+        case Verdict::None:
+            break;
+    }
+    return "";
+}
+
+std::string_view verdictColor(Verdict v) {
+    switch (v) {
+        case Verdict::Unremarkable:
+            return "green";
+        case Verdict::SlightlyRaised:
+            return "yellow";
+        case Verdict::Remarkable:
+            return "red";
+        case Verdict::None:
+            break;
+    }
+    return "";
+}
+
+Verdict verdictFor(std::optional<double> v85, int limit) {
+    if (!v85)
+        return Verdict::None;
+    if (*v85 <= limit)
+        return Verdict::Unremarkable;
+    if (*v85 <= limit + 5)
+        return Verdict::SlightlyRaised;
+    return Verdict::Remarkable;
+}
+
+Analysis analyze(const DayTables& days, const AnalysisInput& input) {
+    Analysis result;
+    result.limit = input.limit;
+    result.quality.duplicatesDropped = input.duplicatesDropped;
+    result.quality.linesRejected = input.linesRejected;
+
+    int dayCount = 0;
+    for (int d = 0; d < kDays; ++d)
+        if (holdsRecords(days[d]))
+            dayCount = d + 1;
+
+    Distribution whole;
+    std::vector<RankedEvent> top;  // sorted by ranksBefore, at most kTopSpeedCount
+    std::vector<std::vector<std::uint8_t>> occupied;
+    std::int64_t order = 0;
+    // Where the measurement's first and last vehicles are, to keep the gap search inside it.
+    std::optional<std::pair<int, int>> firstSeen, lastSeen;  // (day index, second)
+
+    // The cells are large; keep them off the stack and reuse them for every day.
+    auto cells = std::make_unique<std::array<Distribution, 24>>();
+
+    for (int d = 0; d < dayCount; ++d) {
+        DayAnalysis day;
+        day.day = d + 1;
+        day.weekday = weekdayOfMeasurementDay(input.startDate, day.day);
+        for (auto& cell : *cells)
+            cell = Distribution();
+        occupied.emplace_back(Timestamp::kSecondsPerDay, 0);
+        auto& seconds = occupied.back();
+
+        for (const Measurement& m : days[d]) {
+            ++order;
+            const double v = m.speed.value();
+            if (!(v > 0))
+                continue;
+            const int second = m.time.secondOfDay();
+            (*cells)[second / 3600].add(v);
+            seconds[second] = 1;
+            if (!day.firstVehicle || second < *day.firstVehicle)
+                day.firstVehicle = second;
+            if (!day.lastVehicle || second > *day.lastVehicle)
+                day.lastVehicle = second;
+
+            const RankedEvent event{{day.day, second, v}, order};
+            if (v < kImplausibleBelow || v >= kImplausibleFrom) {
+                ++result.quality.implausibleCount;
+                if (result.quality.implausible.size() < kImplausibleListCap)
+                    result.quality.implausible.push_back(event.event);
+            }
+            if (top.size() < kTopSpeedCount || ranksBefore(event, top.back())) {
+                top.insert(std::upper_bound(top.begin(), top.end(), event, ranksBefore), event);
+                if (top.size() > kTopSpeedCount)
+                    top.pop_back();
+            }
+        }
+
+        Distribution dayDist;
+        for (int h = 0; h < 24; ++h) {
+            Distribution& cell = (*cells)[h];
+            cell.finish();
+            day.hours[h].vehicles = cell.size();
+            if (cell.size() >= kMinVehiclesForCellV85)
+                day.hours[h].v85 = cell.percentiles(std::array<int, 1>{85})[0];
+            dayDist.merge(cell);
+        }
+        dayDist.finish();
+        day.speeds = profileOf(dayDist);
+        day.exceedance = exceedanceOf(dayDist, input.limit, day.speeds.v85);
+        day.complete = day.hours[0].vehicles > 0 && day.hours[23].vehicles > 0;
+        if (day.firstVehicle) {
+            if (!firstSeen)
+                firstSeen = std::pair{d, *day.firstVehicle};
+            lastSeen = std::pair{d, *day.lastVehicle};
+        }
+        whole.merge(dayDist);
+        result.days.push_back(std::move(day));
+    }
+
+    whole.finish();
+    result.speeds = profileOf(whole);
+    result.exceedance = exceedanceOf(whole, input.limit, result.speeds.v85);
+
+    // Gaps: nothing is searched before the first or after the last vehicle of the measurement,
+    // where the device was not yet or no longer set up; those days are reported as partial.
+    if (firstSeen) {
+        for (int d = firstSeen->first; d <= lastSeen->first; ++d) {
+            int from = kGapWindowFrom, to = kGapWindowTo;
+            if (d == firstSeen->first)
+                from = std::max(from, firstSeen->second);
+            if (d == lastSeen->first)
+                to = std::min(to, lastSeen->second + 1);
+            result.days[d].gaps = gapsIn(occupied[d], from, to);
+        }
+    }
+
+    // The week.
+    std::int64_t all = 0, weekday = 0, weekend = 0;
+    int weekdays = 0, weekends = 0;
+    for (const DayAnalysis& day : result.days) {
+        for (int h = 0; h < 24; ++h) {
+            const std::int64_t count = day.hours[h].vehicles;
+            if (count > 0 && (!result.peakHour || count > result.peakHour->vehicles))
+                result.peakHour = PeakHour{day.day, h, count};
+        }
+        if (!day.complete)
+            continue;
+        result.completeDays.push_back(day.day);
+        all += day.speeds.vehicles;
+        if (day.weekday && *day.weekday < 5) {
+            weekday += day.speeds.vehicles;
+            ++weekdays;
+        } else if (day.weekday) {
+            weekend += day.speeds.vehicles;
+            ++weekends;
+        }
+    }
+    if (!result.completeDays.empty())
+        result.averageDaily =
+            static_cast<double>(all) / static_cast<double>(result.completeDays.size());
+    if (weekdays > 0)
+        result.averageWeekday = static_cast<double>(weekday) / weekdays;
+    if (weekends > 0)
+        result.averageWeekend = static_cast<double>(weekend) / weekends;
+
+    // Data quality.
+    auto partial = [](const DayAnalysis& day) {
+        PartialDay p;
+        p.day = day.day;
+        if (day.firstVehicle) {
+            p.firstHour = *day.firstVehicle / 3600;
+            p.lastHour = *day.lastVehicle / 3600;
+        }
+        p.partial = !day.complete;
+        return p;
+    };
+    if (!result.days.empty()) {
+        result.quality.firstDay = partial(result.days.front());
+        result.quality.lastDay = partial(result.days.back());
+    }
+    for (const RankedEvent& e : top)
+        result.quality.topSpeeds.push_back(e.event);
+    return result;
+}
+
+}  // namespace korvala
