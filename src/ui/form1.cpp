@@ -301,8 +301,7 @@ QWidget* Form1::buildOverviewPage() {
     Text3->setObjectName(QStringLiteral("Text3"));
     Text4 = new QLineEdit(content);
     Text4->setObjectName(QStringLiteral("Text4"));
-    Text4->setMaximumWidth(Text4->fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000")) +
-                           24);
+    Text4->setFixedWidth(Text4->fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000")) + 16);
     cmd_today = new QPushButton(QStringLiteral("Heute"), content);
     cmd_today->setObjectName(QStringLiteral("cmd_today"));
     lblHint = new QLabel(QStringLiteral("dd.mm.yy (01.02.05)"), content);
@@ -315,11 +314,11 @@ QWidget* Form1::buildOverviewPage() {
     site->addWidget(Text3, 0, 1, 1, 3);
     site->addWidget(caption(QStringLiteral("Beginn der Messung"), content), 1, 0);
     site->addWidget(Text4, 1, 1);
-    site->addWidget(lblHint, 1, 2);
-    site->addWidget(cmd_today, 1, 3);
+    site->addWidget(cmd_today, 1, 2, Qt::AlignLeft);
+    site->addWidget(lblHint, 2, 1, 1, 3);
     auto* remarkCaption = caption(QStringLiteral("Bemerkung"), content);
-    site->addWidget(remarkCaption, 2, 0, Qt::AlignTop);
-    site->addWidget(Text5, 2, 1, 1, 3);
+    site->addWidget(remarkCaption, 3, 0, Qt::AlignTop);
+    site->addWidget(Text5, 3, 1, 1, 3);
     site->setColumnStretch(2, 1);
     right->addLayout(site);
 
@@ -349,11 +348,9 @@ QWidget* Form1::buildOverviewPage() {
         ++r;
     }
     stats->setRowStretch(r, 1);
-    Tage0 = new DayButtons(QStringLiteral("Tage0"), 0, 1, content);
-    auto* statsRow = new QHBoxLayout;
-    statsRow->addWidget(Frame1, 1);
-    statsRow->addWidget(Tage0);
-    right->addLayout(statsRow);
+    Tage0 = new DayButtons(QStringLiteral("Tage0"), 0, 4, content);
+    right->addWidget(Frame1);
+    right->addWidget(Tage0);
 
     cmd_datendruck = toolButton("cmd_datendruck", QStringLiteral("Messliste"),
                                 QStringLiteral("Alle Messwerte als RTF-Liste speichern"), content);
