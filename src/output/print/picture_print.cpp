@@ -1,0 +1,56 @@
+#include "output/print/picture_print.h"
+
+#include <QGraphicsView>
+#include <QPainter>
+
+#include "output/print/print_rtb.h"
+#include "output/print_scaling.h"
+
+namespace korvala {
+
+QPicture renderChartPicture(QGraphicsView* view) {
+    QPicture picture;
+    if (view == nullptr) {
+        return picture;
+    }
+    const QRect source = view->viewport()->rect();
+    if (source.isEmpty()) {
+        return picture;
+    }
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillRect(source, Qt::white);
+    view->render(&painter, QRectF(source), source);
+    painter.end();
+    // The size is the view's, not just what happened to be drawn.
+    picture.setBoundingRect(source);
+    return picture;
+}
+
+bool PrintPictureToFitPage(QPrinter& printer, const QPicture& picture, int divisor) {
+    const QRect bounds = picture.boundingRect();
+    if (bounds.isEmpty()) {
+        return false;
+    }
+    // The orientation comes first: the printable area below is measured in it.
+    const bool landscape =
+        orientationFor(bounds.width(), bounds.height()) == PageOrientation::Landscape;
+    printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+
+    const PrintGeometry g = printGeometry(printer, 0, 0, 0, 0);
+    const PrintedSize size = fitPictureToPage(bounds.width(), bounds.height(), g.width, g.height,
+                                              divisor);  // in twips
+    if (size.width <= 0 || size.height <= 0) {
+        return false;
+    }
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        return false;
+    }
+    const double scale = printer.resolution() / 1440.0;  // twips to device units
+    painter.scale(scale * size.width / bounds.width(), scale * size.height / bounds.height());
+    painter.drawPicture(-bounds.topLeft(), picture);
+    return painter.end();
+}
+
+}  // namespace korvala
