@@ -1,5 +1,462 @@
+// analyze: the traffic figures of a whole measurement, as German text for reading or as JSON for
+// further processing. The file is opened through a Session exactly as the window opens it, so the
+// figures rest on the same days and the same duplicate removal.
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
 #include "cli/commands.h"
+#include "evaluation/analysis.h"
+#include "model/speed.h"
+#include "session/session.h"
 
 namespace korvala::cli {
-void addAnalyzeCommand(CLI::App&) {}
+
+namespace {
+
+[[noreturn]] void fail(int code, const std::string& message) {
+    std::cerr << message << '\n';
+    throw CLI::RuntimeError(code);
+}
+
+int parseLimit(const std::string& text) {
+    int limit = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, limit);
+    if (ec != std::errc() || ptr != end || !speedLimitValid(limit))
+        fail(kExitUsage, "Fehler: Die zulässige Höchstgeschwindigkeit muss eine ganze Zahl von " +
+                             std::to_string(kMinSpeedLimit) + " bis " +
+                             std::to_string(kMaxSpeedLimit) + " km/h sein (angegeben: \"" + text +
+                             "\").");
+    return limit;
+}
+
+void openOrFail(Session& session, const std::string& path) {
+    const LoadResult r = session.openFile(path);
+    switch (r.outcome) {
+        case LoadOutcome::Loaded:
+            return;
+        case LoadOutcome::NotReadable:
+            fail(kExitBadFile, "Fehler: Die Datei \"" + path + "\" kann nicht gelesen werden" +
+                                   (r.systemError.empty() ? "." : ": " + r.systemError));
+        case LoadOutcome::UnknownKind:
+            fail(kExitBadFile, "Fehler: \"" + path +
+                                   "\" ist weder eine .spt- noch eine .log-Datei (die Endung "
+                                   "entscheidet, Groß-/Kleinschreibung zählt).");
+        case LoadOutcome::NotDeviceLog:
+            fail(kExitBadFile, "Fehler: \"" + path +
+                                   "\" ist kein Protokoll des Messgeräts (die erste Zeile "
+                                   "beginnt nicht mit \"/\").");
+        case LoadOutcome::WrongFormat:
+            break;
+    }
+    fail(kExitBadFile, "Falsches Format! " + path);
+}
+
+// ---- text helpers (German conventions, independent of the machine's locale) ----
+
+std::string fixed(double value, int decimals) {
+    char buf[64];
+    const auto [ptr, ec] =
+        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+    if (ec != std::errc())
+        return "–";
+    std::string s(buf, ptr);
+    for (char& c : s)
+        if (c == '.')
+            c = ',';
+    return s;
+}
+
+std::string optFixed(const std::optional<double>& v, int decimals) {
+    return v ? fixed(*v, decimals) : "–";
+}
+
+std::string speed(const std::optional<double>& v) {
+    return v ? decimalText(*v) : "–";
+}
+
+std::string percent(double share) {
+    return fixed(share * 100.0, 1) + " %";
+}
+
+std::string twoDigits(int v) {
+    return std::string{static_cast<char>('0' + v / 10 % 10), static_cast<char>('0' + v % 10)};
+}
+
+std::string clock(int second) {
+    return twoDigits(second / 3600) + ":" + twoDigits(second / 60 % 60) + ":" +
+           twoDigits(second % 60);
+}
+
+std::string optClock(const std::optional<int>& s) {
+    return s ? clock(*s) : "–";
+}
+
+std::string weekdayName(const std::optional<int>& w) {
+    return w ? std::string(kWeekdayNames[*w]) : "–";
+}
+
+// Width in characters, not bytes: the tables hold umlauts and dashes.
+std::size_t width(const std::string& s) {
+    std::size_t n = 0;
+    for (unsigned char c : s)
+        n += (c & 0xC0) != 0x80 ? 1 : 0;
+    return n;
+}
+
+std::string padRight(const std::string& s, std::size_t w) {
+    const std::size_t n = width(s);
+    return n >= w ? s : s + std::string(w - n, ' ');
+}
+
+std::string padLeft(const std::string& s, std::size_t w) {
+    const std::size_t n = width(s);
+    return n >= w ? s : std::string(w - n, ' ') + s;
+}
+
+// A table whose columns are as wide as their widest cell; `align` holds 'l' or 'r' per column.
+class TextTable {
+  public:
+    TextTable(std::vector<std::string> header, std::string align) : align_(std::move(align)) {
+        rows_.push_back(std::move(header));
+    }
+    void add(std::vector<std::string> row) { rows_.push_back(std::move(row)); }
+    std::string str(const std::string& indent) const {
+        std::vector<std::size_t> w(rows_.front().size(), 0);
+        for (const auto& row : rows_)
+            for (std::size_t c = 0; c < row.size() && c < w.size(); ++c)
+                w[c] = std::max(w[c], width(row[c]));
+        std::string out;
+        for (const auto& row : rows_) {
+            std::string line = indent;
+            for (std::size_t c = 0; c < row.size() && c < w.size(); ++c) {
+                if (c > 0)
+                    line += "  ";
+                const bool left = c < align_.size() && align_[c] == 'l';
+                line += left ? padRight(row[c], w[c]) : padLeft(row[c], w[c]);
+            }
+            while (!line.empty() && line.back() == ' ')
+                line.pop_back();
+            out += line + "\n";
+        }
+        return out;
+    }
+
+  private:
+    std::vector<std::vector<std::string>> rows_;
+    std::string align_;
+};
+
+std::string vehicles(std::int64_t n) {
+    return std::to_string(n) + (n == 1 ? " Fahrzeug" : " Fahrzeuge");
+}
+
+std::string paceText(const std::optional<Pace>& pace) {
+    if (!pace)
+        return "–";
+    return decimalText(pace->from) + " bis unter " + decimalText(pace->from + 10) + " km/h, " +
+           vehicles(pace->vehicles) + " (" + percent(pace->share) + ")";
+}
+
+std::string profileText(const SpeedProfile& p, const Exceedance& e, int limit) {
+    const std::string unit = " km/h";
+    std::string out;
+    std::size_t captionWidth = 0;
+    std::vector<std::pair<std::string, std::string>> lines = {
+        {"Fahrzeuge", std::to_string(p.vehicles)},
+        {"v15 / v50 / v85 / v95",
+         speed(p.v15) + " / " + speed(p.v50) + " / " + speed(p.v85) + " / " + speed(p.v95) + unit},
+        {"Mittelwert", optFixed(p.mean, 1) + unit},
+        {"Standardabweichung", optFixed(p.stdDev, 1) + unit},
+        {"Pace", paceText(p.pace)},
+        {"Höchste Geschwindigkeit", speed(p.vmax) + unit},
+        {"Über " + std::to_string(limit) + " km/h",
+         vehicles(e.over) + " (" + percent(e.share) + ")"}};
+    for (const ExceedanceBand& b : e.bands)
+        lines.emplace_back("  " + std::string(b.label) + " km/h",
+                           vehicles(b.vehicles) + " (" + percent(b.share) + ")");
+    lines.emplace_back("Bewertung nach v85",
+                       e.verdict == Verdict::None ? "–" : std::string(verdictText(e.verdict)));
+    for (const auto& [caption, value] : lines)
+        captionWidth = std::max(captionWidth, width(caption));
+    for (const auto& [caption, value] : lines)
+        out += "  " + padRight(caption, captionWidth) + "  " + value + "\n";
+    return out;
+}
+
+std::string listDays(const std::vector<int>& days) {
+    std::string s;
+    for (int d : days)
+        s += (s.empty() ? "" : ", ") + std::to_string(d);
+    return s;
+}
+
+std::string analysisText(const Analysis& a, const std::string& file, const std::string& startDate) {
+    std::string out;
+    out += "Verkehrsanalyse: " + file + "\n";
+    out += "Beginn der Messung: " + startDate + "\n";
+    out += "Zulässige Höchstgeschwindigkeit: " + std::to_string(a.limit) + " km/h\n\n";
+
+    out += "Gesamte Messung\n";
+    out += profileText(a.speeds, a.exceedance, a.limit);
+
+    out += "\nWoche\n";
+    TextTable week({"Tag", "Wochentag", "Fahrzeuge", "v50", "v85",
+                    "über " + std::to_string(a.limit), "erstes Fz.", "letztes Fz.", "vollständig"},
+                   "rlrrrrrrl");
+    for (const DayAnalysis& d : a.days)
+        week.add({std::to_string(d.day), weekdayName(d.weekday), std::to_string(d.speeds.vehicles),
+                  speed(d.speeds.v50), speed(d.speeds.v85),
+                  d.speeds.vehicles > 0 ? percent(d.exceedance.share) : "–",
+                  optClock(d.firstVehicle), optClock(d.lastVehicle), d.complete ? "ja" : "nein"});
+    out += week.str("  ");
+    if (a.averageDaily)
+        out += "  Durchschnittlicher Tagesverkehr: " + fixed(*a.averageDaily, 1) +
+               " Fahrzeuge/Tag (vollständige Tage: " + listDays(a.completeDays) + ")\n";
+    else
+        out += "  Durchschnittlicher Tagesverkehr: kein vollständiger Tag\n";
+    out += "  Werktage (Mo–Fr): " +
+           (a.averageWeekday ? fixed(*a.averageWeekday, 1) + " Fahrzeuge/Tag" : "–") +
+           "; Wochenende (Sa/So): " +
+           (a.averageWeekend ? fixed(*a.averageWeekend, 1) + " Fahrzeuge/Tag" : "–") + "\n";
+    if (a.peakHour)
+        out += "  Spitzenstunde: Tag " + std::to_string(a.peakHour->day) + ", " +
+               twoDigits(a.peakHour->hour) + ":00–" + twoDigits(a.peakHour->hour + 1) + ":00, " +
+               vehicles(a.peakHour->vehicles) + "\n";
+    else
+        out += "  Spitzenstunde: –\n";
+
+    out += "\nTage\n";
+    TextTable days({"Tag", "Fahrzeuge", "v15", "v50", "v85", "v95", "Mittel", "Std.-abw.", "Pace",
+                    "vmax", "über " + std::to_string(a.limit), "Bewertung"},
+                   "rrrrrrrrrrrl");
+    for (const DayAnalysis& d : a.days) {
+        const SpeedProfile& p = d.speeds;
+        days.add({std::to_string(d.day), std::to_string(p.vehicles), speed(p.v15), speed(p.v50),
+                  speed(p.v85), speed(p.v95), optFixed(p.mean, 1), optFixed(p.stdDev, 1),
+                  p.pace ? decimalText(p.pace->from) + "–" + decimalText(p.pace->from + 10) : "–",
+                  speed(p.vmax), p.vehicles > 0 ? percent(d.exceedance.share) : "–",
+                  d.exceedance.verdict == Verdict::None
+                      ? "–"
+                      : std::string(verdictText(d.exceedance.verdict))});
+    }
+    out += days.str("  ");
+
+    out += "\nFahrzeuge je Stunde (v85 ab " + std::to_string(kMinVehiclesForCellV85) +
+           " Fahrzeugen)\n";
+    std::vector<std::string> header{"Stunde"};
+    for (const DayAnalysis& d : a.days)
+        header.push_back("Tag " + std::to_string(d.day));
+    TextTable heat(header, "l");
+    for (int h = 0; h < 24; ++h) {
+        std::vector<std::string> row{twoDigits(h) + ":00"};
+        for (const DayAnalysis& d : a.days) {
+            const HourCell& c = d.hours[h];
+            row.push_back(std::to_string(c.vehicles) +
+                          (c.v85 ? " (" + decimalText(*c.v85) + ")" : ""));
+        }
+        heat.add(row);
+    }
+    out += heat.str("  ");
+
+    const DataQuality& q = a.quality;
+    out += "\nDatenqualität\n";
+    out += "  Entfernte Duplikate: " + std::to_string(q.duplicatesDropped) + "\n";
+    out += "  Abgewiesene Datenzeilen: " + std::to_string(q.linesRejected) + "\n";
+    auto partial = [&](const char* caption, const std::optional<PartialDay>& p) {
+        if (!p)
+            return;
+        out += std::string("  ") + caption + " (Tag " + std::to_string(p->day) + "): ";
+        if (p->firstHour)
+            out += "Fahrzeuge von " + twoDigits(*p->firstHour) + ":00 bis " +
+                   twoDigits(*p->lastHour) + ":59";
+        else
+            out += "keine Fahrzeuge";
+        out += p->partial ? ", unvollständig\n" : ", vollständig\n";
+    };
+    partial("Erster Tag", q.firstDay);
+    partial("Letzter Tag", q.lastDay);
+    out += "  Lücken von mindestens 60 Minuten zwischen 06:00 und 22:00:";
+    bool anyGap = false;
+    for (const DayAnalysis& d : a.days) {
+        if (d.gaps.empty())
+            continue;
+        anyGap = true;
+        out += "\n    Tag " + std::to_string(d.day) + ": ";
+        for (std::size_t i = 0; i < d.gaps.size(); ++i)
+            out += (i ? ", " : "") + clock(d.gaps[i].from) + "–" + clock(d.gaps[i].to);
+    }
+    out += anyGap ? "\n" : " keine\n";
+    out += "  Unplausible Geschwindigkeiten (unter " + decimalText(kImplausibleBelow) +
+           " oder ab " + decimalText(kImplausibleFrom) +
+           " km/h): " + std::to_string(q.implausibleCount) + "\n";
+    for (const SpeedEvent& e : q.implausible)
+        out += "    Tag " + std::to_string(e.day) + "  " + clock(e.second) + "  " +
+               padLeft(decimalText(e.speed), 4) + " km/h\n";
+    if (q.implausibleCount > static_cast<std::int64_t>(q.implausible.size()))
+        out += "    (nur die ersten " + std::to_string(q.implausible.size()) + " aufgeführt)\n";
+    out += "  Die höchsten Geschwindigkeiten:\n";
+    for (std::size_t i = 0; i < q.topSpeeds.size(); ++i) {
+        const SpeedEvent& e = q.topSpeeds[i];
+        out += "    " + padLeft(std::to_string(i + 1), 2) + ".  " +
+               padLeft(decimalText(e.speed), 4) + " km/h  Tag " + std::to_string(e.day) + "  " +
+               clock(e.second) + "\n";
+    }
+    if (q.topSpeeds.empty())
+        out += "    –\n";
+
+    out += "\nRegeln\n";
+    for (std::string_view rule :
+         {kRulePercentiles, kRuleV85, kRuleStdDev, kRulePace, kRuleExceedance, kRuleVerdict,
+          kRuleComplete, kRuleGaps, kRuleImplausible})
+        out += "  " + std::string(rule) + "\n";
+    return out;
+}
+
+// ---- JSON ----
+
+using Json = nlohmann::ordered_json;
+
+Json opt(const std::optional<double>& v) {
+    return v ? Json(*v) : Json(nullptr);
+}
+
+Json profileJson(const SpeedProfile& p) {
+    Json j;
+    j["vehicles"] = p.vehicles;
+    j["v15"] = opt(p.v15);
+    j["v50"] = opt(p.v50);
+    j["v85"] = opt(p.v85);
+    j["v95"] = opt(p.v95);
+    j["mean"] = opt(p.mean);
+    j["stdDev"] = opt(p.stdDev);
+    j["vmin"] = opt(p.vmin);
+    j["vmax"] = opt(p.vmax);
+    j["pace"] = p.pace ? Json{{"from", p.pace->from},
+                              {"to", p.pace->from + 10},
+                              {"vehicles", p.pace->vehicles},
+                              {"share", p.pace->share}}
+                       : Json(nullptr);
+    return j;
+}
+
+Json exceedanceJson(const Exceedance& e) {
+    Json bands = Json::array();
+    for (const ExceedanceBand& b : e.bands)
+        bands.push_back({{"label", b.label}, {"vehicles", b.vehicles}, {"share", b.share}});
+    return Json{
+        {"over", e.over},
+        {"share", e.share},
+        {"bands", bands},
+        {"verdict", e.verdict == Verdict::None ? Json(nullptr) : Json(verdictText(e.verdict))},
+        {"color", e.verdict == Verdict::None ? Json(nullptr) : Json(verdictColor(e.verdict))}};
+}
+
+Json eventJson(const SpeedEvent& e) {
+    return Json{{"day", e.day}, {"time", clock(e.second)}, {"speed", e.speed}};
+}
+
+Json partialJson(const std::optional<PartialDay>& p) {
+    if (!p)
+        return nullptr;
+    return Json{{"day", p->day},
+                {"firstHour", p->firstHour ? Json(*p->firstHour) : Json(nullptr)},
+                {"lastHour", p->lastHour ? Json(*p->lastHour) : Json(nullptr)},
+                {"partial", p->partial}};
+}
+
+Json analysisJson(const Analysis& a, const std::string& file, const std::string& startDate) {
+    Json j;
+    j["file"] = file;
+    j["startDate"] = startDate;
+    j["limit"] = a.limit;
+    j["measurement"] = {{"speeds", profileJson(a.speeds)},
+                        {"exceedance", exceedanceJson(a.exceedance)}};
+    Json days = Json::array();
+    for (const DayAnalysis& d : a.days) {
+        Json hours = Json::array();
+        for (const HourCell& c : d.hours)
+            hours.push_back({{"vehicles", c.vehicles}, {"v85", opt(c.v85)}});
+        Json gaps = Json::array();
+        for (const Gap& g : d.gaps)
+            gaps.push_back({{"from", clock(g.from)}, {"to", clock(g.to)}});
+        days.push_back({{"day", d.day},
+                        {"weekday", d.weekday ? Json(kWeekdayNames[*d.weekday]) : Json(nullptr)},
+                        {"speeds", profileJson(d.speeds)},
+                        {"exceedance", exceedanceJson(d.exceedance)},
+                        {"firstVehicle", d.firstVehicle ? Json(clock(*d.firstVehicle)) : Json()},
+                        {"lastVehicle", d.lastVehicle ? Json(clock(*d.lastVehicle)) : Json()},
+                        {"complete", d.complete},
+                        {"hours", hours},
+                        {"gaps", gaps}});
+    }
+    j["days"] = days;
+    j["week"] = {{"completeDays", a.completeDays},
+                 {"averageDaily", opt(a.averageDaily)},
+                 {"averageWeekday", opt(a.averageWeekday)},
+                 {"averageWeekend", opt(a.averageWeekend)},
+                 {"peakHour", a.peakHour ? Json{{"day", a.peakHour->day},
+                                                {"hour", a.peakHour->hour},
+                                                {"vehicles", a.peakHour->vehicles}}
+                                         : Json(nullptr)}};
+    const DataQuality& q = a.quality;
+    Json implausible = Json::array();
+    for (const SpeedEvent& e : q.implausible)
+        implausible.push_back(eventJson(e));
+    Json top = Json::array();
+    for (const SpeedEvent& e : q.topSpeeds)
+        top.push_back(eventJson(e));
+    j["quality"] = {{"duplicatesDropped", q.duplicatesDropped},
+                    {"linesRejected", q.linesRejected},
+                    {"firstDay", partialJson(q.firstDay)},
+                    {"lastDay", partialJson(q.lastDay)},
+                    {"implausibleCount", q.implausibleCount},
+                    {"implausible", implausible},
+                    {"topSpeeds", top}};
+    return j;
+}
+
+struct AnalyzeOptions {
+    std::string file;
+    std::string limit = std::to_string(kDefaultSpeedLimit);
+    bool json = false;
+};
+
+void runAnalyze(const AnalyzeOptions& o) {
+    // The limit is checked first: a wrong call costs no file reading.
+    const int limit = parseLimit(o.limit);
+    Session session(todayDateText());
+    openOrFail(session, o.file);
+    const Analysis a =
+        analyze(session.days, AnalysisInput{limit, session.site.startDate,
+                                            session.duplicatesDropped, session.linesRejected});
+    const std::string text = o.json ? analysisJson(a, o.file, session.site.startDate).dump(2) + "\n"
+                                    : analysisText(a, o.file, session.site.startDate);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+void addAnalyzeCommand(CLI::App& app) {
+    auto options = std::make_shared<AnalyzeOptions>();
+    CLI::App* sub = app.add_subcommand(
+        "analyze", "Verkehrsanalyse der ganzen Messung (Perzentile, Überschreitungen, Woche)");
+    sub->add_option("FILE", options->file, "Messdatei (.log vom Gerät oder .spt des Programms)")
+        ->required();
+    sub->add_option("--limit", options->limit,
+                    "Zulässige Höchstgeschwindigkeit in km/h (" + std::to_string(kMinSpeedLimit) +
+                        " bis " + std::to_string(kMaxSpeedLimit) + ", Vorgabe " +
+                        std::to_string(kDefaultSpeedLimit) + ")");
+    sub->add_flag("--json", options->json, "Ausgabe als JSON");
+    sub->callback([options] { runAnalyze(*options); });
+}
+
 }  // namespace korvala::cli
