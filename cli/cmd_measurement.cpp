@@ -73,7 +73,7 @@ void checkDate(const Inputs& in) {
 }
 
 // Opens the file into `session`; anything but a measurement ends the program with a message.
-void open(Session& session, const std::string& path) {
+void openOrFail(Session& session, const std::string& path) {
     LoadResult r = session.openFile(path);
     switch (r.outcome) {
         case LoadOutcome::Loaded:
@@ -100,7 +100,7 @@ std::unique_ptr<Session> openWithEdits(const Inputs& in) {
     checkDate(in);
     const std::string today = todayDateText();
     auto session = std::make_unique<Session>(today);
-    open(*session, in.file);
+    openOrFail(*session, in.file);
     const SiteEdits edits = in.edits();
     if (!edits.empty())
         applySiteEdits(*session, edits, today);
@@ -229,9 +229,15 @@ void addMeasurementCommands(CLI::App& app) {
         "Report-Seite eines Tages ausgeben (UTF-8, CR LF), wie sie nach dem Öffnen "
         "und der Wahl des Tages im Fenster steht");
     addFile(sub, *report);
-    sub->add_option("--day", report->day, "Tag 1 bis 7 (Voreinstellung 1)")
+    sub->add_option("--day", report->day,
+                    "Tag 1 bis 7 (Voreinstellung 1); nur Tage, die Daten erhalten haben")
         ->check(CLI::Range(1, kDays));
     addSiteOptions(sub, *report, true);
+    sub->footer(
+        "Ein Tag über 1 wird wie ein Klick auf seinen Tag-Knopf nach dem Öffnen gezeigt. "
+        "--site, --date und --remark ersetzen, was die Datei angibt, wie vom Benutzer "
+        "eingetippt; ein unlesbares Datum ist ein Fehler.\n" +
+        std::string(kExitCodesHelp));
     sub->callback([report] { runReport(*report); });
 
     sub = app.add_subcommand(
@@ -240,6 +246,13 @@ void addMeasurementCommands(CLI::App& app) {
         "und für jeden Tag mit Daten Anzeigen, Klassen und Stunden");
     addFile(sub, *json);
     addSiteOptions(sub, *json, true);
+    sub->footer(
+        "Felder: site {location, startDate, remark}, records (Datensätze nach dem Entfernen "
+        "der Duplikate), duplicatesDropped, formatError, status (Statuszeile), days: je Tag "
+        "mit Daten {day, entries, vehicles, captions {lbl_ds, lbl_vmin, lbl_vmax, lbl_dV}, "
+        "classes [{upper, count}], hours [{label, count}] (24 Stunden)}. Jeder Tag wird so "
+        "gezeigt, als wäre er direkt nach dem Öffnen gewählt worden.\n" +
+        std::string(kExitCodesHelp));
     sub->callback([json] { runJson(*json); });
 
     sub = app.add_subcommand("csv", "CSV-Export aller Datensätze schreiben (Windows-1252, CR LF)");

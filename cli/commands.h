@@ -11,6 +11,9 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitUsage = 1;    // bad options, an unreadable typed date, a day not found
 inline constexpr int kExitBadFile = 2;  // the input is unreadable or no measurement
 inline constexpr int kExitWriteFailed = 3;  // the output file could not be written
+inline constexpr const char* kExitCodesHelp =
+    "Exit-Codes: 0 ok, 1 falscher Aufruf oder unlesbares Datum, 2 Datei nicht lesbar oder keine "
+    "Messung, 3 Zieldatei nicht schreibbar.";
 
 // report, json, csv, rtf, spt
 void addMeasurementCommands(CLI::App& app);

@@ -9,9 +9,9 @@ int main(int argc, char** argv) {
         "Messdatei (.log vom Gerät oder .spt) zeigt und schreibt."};
     app.footer(
         "Ausgaben sind UTF-8, Texte behalten ihre CR LF. Dateien werden wie vom Programm "
-        "geschrieben (Windows-1252, CR LF).\n"
-        "Exit-Codes: 0 ok, 1 falscher Aufruf oder unlesbares Datum, 2 Datei nicht lesbar oder "
-        "keine Messung, 3 Zieldatei nicht schreibbar.\n"
+        "geschrieben (Windows-1252, CR LF).\n" +
+        std::string(korvala::cli::kExitCodesHelp) +
+        "\n"
         "Hilfe zu einem Befehl: korvala-cli BEFEHL --help");
     app.require_subcommand(1);
     korvala::cli::addMeasurementCommands(app);

@@ -151,6 +151,18 @@ TEST_F(CliTest, ReportShowsTheTypedSiteFieldsWithTheDateNormalised) {
     EXPECT_NE(r.out.find("Regen\r\nab Mittag"), std::string::npos);
 }
 
+TEST_F(CliTest, TheShippedSamplesOpen) {
+    // `make run` falls back to this report when there is no display.
+    for (const char* name : {"sample-7tage.log", "sample.spt"}) {
+        SCOPED_TRACE(name);
+        const std::string path = std::string(KORVALA_DATA_DIR) + "/" + name;
+        const CliRun r = run({"report", path});
+        ASSERT_EQ(r.code, 0) << r.err;
+        EXPECT_EQ(r.out, windowAfter(path, {}, 0).reportText);
+        EXPECT_EQ(r.out.rfind("\r\n\t\t\tReport\r\n", 0), 0u);
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // json
 
