@@ -1,0 +1,146 @@
+#include "device/qt/qt_serial_link.h"
+
+#include <QCollator>
+#include <QFileInfo>
+#include <QSerialPortInfo>
+
+#include <algorithm>
+#include <climits>
+
+namespace korvala {
+
+namespace {
+
+bool isUsbAdapter(const QString& name) {
+    return name.startsWith(QLatin1String("ttyUSB")) || name.startsWith(QLatin1String("ttyACM"));
+}
+
+}  // namespace
+
+QtSerialLink::QtSerialLink() : QtSerialLink(systemPortNames()) {}
+
+QtSerialLink::QtSerialLink(QStringList portNames) : names_(std::move(portNames)) {
+    // A device that is pulled out while open must not leave a port that claims to be open: the
+    // transfer would wait for text that can never come and the card command would write into
+    // nothing. A hung-up line reports a read error on every poll, not only once, so it is closed
+    // on the first.
+    QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
+                     [this](QSerialPort::SerialPortError error) {
+                         if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
+                             return;
+                         if (!port_.isOpen())
+                             return;
+                         lastError_ = port_.errorString();
+                         close();
+                         if (onLost)
+                             onLost();
+                     });
+}
+
+QtSerialLink::~QtSerialLink() {
+    close();
+}
+
+QStringList QtSerialLink::systemPortNames() {
+    QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
+    QCollator collator;
+    collator.setNumericMode(true);
+    std::stable_sort(ports.begin(), ports.end(),
+                     [&](const QSerialPortInfo& a, const QSerialPortInfo& b) {
+                         const bool usbA = isUsbAdapter(a.portName());
+                         const bool usbB = isUsbAdapter(b.portName());
+                         if (usbA != usbB)
+                             return usbA;
+                         return collator.compare(a.portName(), b.portName()) < 0;
+                     });
+    QStringList names;
+    for (const QSerialPortInfo& info : ports) {
+        if (names.size() == kMaxPorts)
+            break;
+        names << info.systemLocation();
+    }
+    return names;
+}
+
+QString QtSerialLink::portName(int portNumber) const {
+    if (portNumber < 1 || portNumber > kMaxPorts || portNumber > names_.size())
+        return {};
+    return names_.at(portNumber - 1);
+}
+
+QString QtSerialLink::displayName(int portNumber) const {
+    const QString name = portName(portNumber);
+    // Pseudo-terminals all end in a bare number; keep their folder so they can be told apart.
+    if (name.startsWith(QLatin1String("/dev/pts/")))
+        return name.mid(5);
+    return name.startsWith(QLatin1Char('/')) ? QFileInfo(name).fileName() : name;
+}
+
+bool QtSerialLink::configure(QSerialPort& port) {
+    return port.setBaudRate(kBaudRate) && port.setDataBits(QSerialPort::Data8) &&
+           port.setParity(QSerialPort::NoParity) && port.setStopBits(QSerialPort::OneStop) &&
+           port.setFlowControl(QSerialPort::NoFlowControl);
+}
+
+bool QtSerialLink::portTest(int portNumber) const {
+    const QString name = portName(portNumber);
+    if (name.isEmpty())
+        return false;
+    QSerialPort probe;
+    probe.setPortName(name);
+    const bool ok = probe.open(QIODevice::ReadWrite);
+    probe.close();
+    return ok;
+}
+
+bool QtSerialLink::open(int portNumber) {
+    close();
+    const QString name = portName(portNumber);
+    if (name.isEmpty()) {
+        lastError_ = QStringLiteral("Keine Schnittstelle mit der Nummer %1.").arg(portNumber);
+        return false;
+    }
+    port_.setPortName(name);
+    // Qt keeps at most this much unread; the rest waits in the system's buffer instead of being
+    // lost. Qt has no setting for the transmit side, and the two commands are one byte each.
+    port_.setReadBufferSize(kReadBufferSize);
+    if (!port_.open(QIODevice::ReadWrite)) {
+        lastError_ = port_.errorString();
+        return false;
+    }
+    if (!configure(port_)) {
+        lastError_ = port_.errorString();
+        port_.close();
+        return false;
+    }
+    number_ = portNumber;
+    lastError_.clear();
+    return true;
+}
+
+void QtSerialLink::close() {
+    if (port_.isOpen())
+        port_.close();
+    number_ = 0;
+}
+
+int QtSerialLink::bytesAvailable() const {
+    return isOpen() ? static_cast<int>(std::min<qint64>(port_.bytesAvailable(), INT_MAX)) : 0;
+}
+
+std::string QtSerialLink::readAll() {
+    if (!isOpen())
+        return {};
+    const QByteArray bytes = port_.readAll();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+void QtSerialLink::write(const std::string& text) {
+    if (!isOpen())
+        return;
+    port_.write(text.data(), static_cast<qint64>(text.size()));
+    // Out now, not when the event loop next runs.
+    port_.flush();
+}
+
+}  // namespace korvala
