@@ -14,9 +14,11 @@ namespace {
 
 using namespace korvala;
 
-// A seven-day measurement of n records in file order: times of day only (as the device writes
-// them), spread evenly over the week so the clock wraps six times; about one record in 500
-// repeats its predecessor, one in 50 has speed 0, and a few carry a fractional speed.
+// A measurement of n records in file order with times of day only (as the device writes them).
+// Up to 604800 records spread evenly over a week; beyond that the device's one-second clock
+// cannot keep neighbours apart, so records follow each other a second apart and the clock wraps
+// more than six times, which piles the rest into day 7. About one record in 500 repeats its
+// predecessor, one in 50 has speed 0, and one in 1000 carries a fractional speed.
 Table makeMeasurement(std::int64_t n) {
     Table t;
     t.reserve(static_cast<std::size_t>(n));
@@ -26,13 +28,14 @@ Table makeMeasurement(std::int64_t n) {
         return static_cast<std::uint32_t>(state >> 33);
     };
     const std::int64_t week = 7 * Timestamp::kSecondsPerDay;
+    const std::int64_t step = n < week ? week / n : 1;
     for (std::int64_t k = 0; k < n; ++k) {
         const std::uint32_t r = next();
         if (k > 0 && r % 500 == 0) {
             t.push_back(t.back());
             continue;
         }
-        const std::int64_t second = k * week / n % Timestamp::kSecondsPerDay;
+        const std::int64_t second = k * step % Timestamp::kSecondsPerDay;
         double v = 20 + r % 120;
         if (r % 50 == 1)
             v = 0;
