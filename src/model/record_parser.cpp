@@ -1,6 +1,5 @@
 #include "model/record_parser.h"
 
-#include <cstring>
 #include <limits>
 
 namespace korvala {
@@ -17,13 +16,15 @@ class FieldCursor {
     bool next(std::string_view& field) {
         if (done_)
             return false;
-        const void* hit = rest_.empty() ? nullptr : std::memchr(rest_.data(), ',', rest_.size());
-        if (hit == nullptr) {
+        // Fields are a few bytes long: a plain loop beats a library call here.
+        std::size_t len = 0;
+        while (len < rest_.size() && rest_[len] != ',')
+            ++len;
+        if (len == rest_.size()) {
             field = rest_;
             done_ = true;
             return true;
         }
-        const auto len = static_cast<std::size_t>(static_cast<const char*>(hit) - rest_.data());
         field = rest_.substr(0, len);
         rest_.remove_prefix(len + 1);
         return true;
@@ -33,6 +34,15 @@ class FieldCursor {
     std::string_view rest_;
     bool done_ = false;
 };
+
+// The resize rule of the table; readers call in index order, so the common case is one more
+// element at the end, which should not cost an out-of-line resize per line.
+void resizeForIndex(Table& records, std::int32_t dscount) {
+    if (dscount >= 0 && static_cast<std::size_t>(dscount) == records.size())
+        records.emplace_back();
+    else
+        resizeTo(records, dscount);
+}
 
 ParseResult formatError(StatusSink& status) {
     status.setPanel(1, kFormatErrorText);
@@ -90,7 +100,7 @@ bool parseRecordNumber(std::string_view field, std::int32_t& out) {
 
 ParseResult parser(Table& records, std::string_view tempLine, std::int32_t dscount,
                    StatusSink& status) {
-    resizeTo(records, dscount);
+    resizeForIndex(records, dscount);
     if (dscount < 0)
         return ParseResult::CallerError;
     FieldCursor fields(tempLine);
@@ -109,7 +119,7 @@ ParseResult parser_log(Table& records, std::string_view tempLine, std::int32_t d
     constexpr std::size_t kPrefix = 12;  // "/dd/mm/yyyy/"
     if (tempLine.size() < kPrefix)
         return ParseResult::CallerError;
-    resizeTo(records, dscount);
+    resizeForIndex(records, dscount);
     if (dscount < 0)
         return ParseResult::CallerError;
     Measurement& m = records[static_cast<std::size_t>(dscount)];

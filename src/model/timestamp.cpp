@@ -207,6 +207,18 @@ std::string Timestamp::generalText() const {
 }
 
 std::optional<Timestamp> Timestamp::parse(std::string_view text) {
+    // Nearly every call sees the device's "hh:mm:ss"; take it without the general scanner.
+    if (text.size() == 8 && text[2] == ':' && text[5] == ':') {
+        auto digit = [&](std::size_t i) { return static_cast<unsigned>(text[i] - '0'); };
+        const unsigned h1 = digit(0), h2 = digit(1), m1 = digit(3), m2 = digit(4), s1 = digit(6),
+                       s2 = digit(7);
+        if ((h1 < 10) & (h2 < 10) & (m1 < 10) & (m2 < 10) & (s1 < 10) & (s2 < 10)) {
+            const unsigned h = h1 * 10 + h2, m = m1 * 10 + m2, sec = s1 * 10 + s2;
+            if (h > 23 || m > 59 || sec > 59)
+                return std::nullopt;
+            return Timestamp(static_cast<std::int64_t>(h * 3600 + m * 60 + sec));
+        }
+    }
     Scanner s{text.data(), text.data() + text.size()};
     s.skipBlanks();
     std::int64_t days = 0;
