@@ -113,13 +113,3 @@ TEST(Report, MultiLineRemarkContinuesAtTheLeftMargin) {
     EXPECT_EQ(l[10], "");
     EXPECT_EQ(l[11], "Niedrigste Geschwindigkeit: \t35 km/h");
 }
-
-TEST(Report, ClassesBeyond99KeepTheirBlankPrefix) {
-    DayStats stats;
-    stats.classUpper = {110, 300};
-    stats.classCounts = {32767, 4};
-    ReportInput in = sampleInput(&stats);
-    const std::string text = buildReport(in);
-    EXPECT_NE(text.find("\t 100 - 109 km/h   32767 KFZ  \r\n\t 290 - 299 km/h   4 KFZ  \r\n"),
-              std::string::npos);
-}

@@ -144,18 +144,6 @@ TEST(SplitDays, DayOneTakesOnlyVehiclesWhileLaterDaysKeepZeroAndEmptySpeeds) {
     EXPECT_EQ(records.size(), 6u);
 }
 
-TEST(SplitDays, EveryDayTableEndsWithExactlyOneEmptyRecord) {
-    Table records{rec(1, 8, 0, 0, 50), rec(2, 7, 0, 0, 50)};
-    RecordingSink sink;
-    SplitResult r = splitDays(records, sink);
-    for (const Table& day : r.days) {
-        ASSERT_FALSE(day.empty());
-        EXPECT_TRUE(day.back().isEmpty());
-        for (std::size_t i = 0; i + 1 < day.size(); ++i)
-            EXPECT_FALSE(day[i].isEmpty());
-    }
-}
-
 // ---------------------------------------------------------------------------------------------
 // dayStatistics
 
