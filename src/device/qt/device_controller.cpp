@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
@@ -43,12 +44,15 @@ DeviceController::DeviceController(ui::Form1& form, QtSerialLink& link, QObject*
     connect(form_.inputTimer, &QTimer::timeout, this, &DeviceController::inputTimer_Timer);
     connect(form_.dlg_cancel, &QPushButton::clicked, this, &DeviceController::dlgCancelled);
 
-    // Shutting down closes the port after whatever the window itself does then.
+    // Shutting down closes the port after whatever the window itself does then. The window may
+    // outlive this controller, so the hook checks that it is still there.
+    QPointer<DeviceController> self(this);
     auto before = std::move(form_.beforeExit);
-    form_.beforeExit = [this, before = std::move(before)] {
+    form_.beforeExit = [self, before = std::move(before)] {
         if (before)
             before();
-        closePort();
+        if (self)
+            self->closePort();
     };
     link_.onLost = [this] { portLost(); };
 }
