@@ -139,9 +139,10 @@ class ScriptedDialogs final : public Dialogs {
             ++unanswered;
             return std::nullopt;
         }
-        auto a = fileAnswers.front();
+        const bool chosen = fileAnswers.front().has_value();
+        const QString path = chosen ? *fileAnswers.front() : QString();
         fileAnswers.pop_front();
-        return a;
+        return chosen ? std::optional<QString>(path) : std::nullopt;
     }
 };
 
