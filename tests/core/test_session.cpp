@@ -260,6 +260,24 @@ TEST_F(SessionTest, ASingleRecordDayKeepsThePreviousSpeedCaptionsAndFlagsTheFail
     EXPECT_EQ(s.dayCaption, "Tag: 3");
 }
 
+TEST_F(SessionTest, ASecondLoadReCaptionsAndReDisablesTheDayButtons) {
+    Session s(kToday);
+    ASSERT_EQ(s.openFile(write("w.log", logText(threeDays()))).outcome, LoadOutcome::Loaded);
+    const std::string oneDay =
+        logText({{9, 0, 0, 50}, {9, 30, 0, 60}, {10, 0, 0, 40}}, "07/01/2027");
+    ASSERT_EQ(s.openFile(write("t.log", oneDay)).outcome, LoadOutcome::Loaded);
+    const std::array<bool, kDays> onlyFirst{true, false, false, false, false, false, false};
+    EXPECT_EQ(s.dayEnabled, onlyFirst);
+    for (const auto& row : s.dayButtonCaptions) {
+        EXPECT_EQ(row[0], "07.01.27");
+        EXPECT_EQ(row[1], "Tag 2");
+    }
+    // The tables of days the new measurement does not reach hold only their closing record.
+    EXPECT_EQ(s.days[1].size(), 1u);
+    EXPECT_EQ(s.duplicatesDropped, 0);
+    EXPECT_EQ(s.panels[4], "0");
+}
+
 TEST_F(SessionTest, ALoadWhereDayOneHasOneVehicleLeavesTheDashes) {
     Session s(kToday);
     ASSERT_EQ(s.openFile(write("e.log", logText({{9, 0, 0, 50}}))).outcome, LoadOutcome::Loaded);
