@@ -1,6 +1,7 @@
 #include "evaluation/analysis.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <memory>
 
@@ -13,60 +14,64 @@ namespace {
 constexpr std::array<int, 4> kPercents = {15, 50, 85, 95};
 
 // Speed distribution of a set of vehicles. Device speeds are whole km/h almost always, so they are
-// counted in bins and every figure walks at most a few hundred bins instead of sorting a million
-// values; anything else (fractions, absurd values) is kept aside and sorted once.
-class Distribution {
-  public:
-    static constexpr int kBins = 512;
+// counted in bins and every figure walks a few hundred bins instead of sorting a million values;
+// anything else (fractions, speeds far beyond any road) is kept aside and sorted once. The hour
+// cells count in 32 bits to keep the 168 of them small.
+template <class Count>
+struct Distribution {
+    static constexpr int kBins = 256;
+
+    std::array<Count, kBins> bins{};
+    std::vector<double> others;
+    std::int64_t n = 0;
 
     void add(double v) {
-        ++n_;
+        ++n;
         if (v >= 0 && v < kBins) {
             const int i = static_cast<int>(v);
             if (i == v) {
-                ++bins_[i];
+                ++bins[i];
                 return;
             }
         }
-        others_.push_back(v);
+        others.push_back(v);
     }
 
-    void merge(const Distribution& other) {
-        n_ += other.n_;
-        for (int i = 0; i < kBins; ++i)
-            bins_[i] += other.bins_[i];
-        others_.insert(others_.end(), other.others_.begin(), other.others_.end());
+    void clear() {
+        bins.fill(0);
+        others.clear();
+        n = 0;
     }
 
-    // Must run before the walks below.
-    void finish() { std::sort(others_.begin(), others_.end()); }
+    // Must run after the last add(), before merging or walking.
+    void finish() { std::sort(others.begin(), others.end()); }
 
-    std::int64_t size() const { return n_; }
+    std::int64_t size() const { return n; }
 
     // Calls f(speed, count) for the speeds in ascending order.
     template <class F>
     void forEach(F&& f) const {
         std::size_t j = 0;
         for (int i = 0; i < kBins; ++i) {
-            if (bins_[i] == 0)
+            if (bins[i] == 0)
                 continue;
-            for (; j < others_.size() && others_[j] < i; ++j)
-                f(others_[j], std::int64_t{1});
-            f(static_cast<double>(i), static_cast<std::int64_t>(bins_[i]));
+            for (; j < others.size() && others[j] < i; ++j)
+                f(others[j], std::int64_t{1});
+            f(static_cast<double>(i), static_cast<std::int64_t>(bins[i]));
         }
-        for (; j < others_.size(); ++j)
-            f(others_[j], std::int64_t{1});
+        for (; j < others.size(); ++j)
+            f(others[j], std::int64_t{1});
     }
 
     // The speed at the nearest rank of each percent in `percents` (ascending).
     template <std::size_t N>
     std::array<std::optional<double>, N> percentiles(const std::array<int, N>& percents) const {
         std::array<std::optional<double>, N> out{};
-        if (n_ == 0)
+        if (n == 0)
             return out;
         std::array<std::int64_t, N> ranks{};
         for (std::size_t k = 0; k < N; ++k)
-            ranks[k] = nearestRank(n_, percents[k]);
+            ranks[k] = nearestRank(n, percents[k]);
         std::size_t next = 0;
         std::int64_t cumulative = 0;
         forEach([&](double v, std::int64_t count) {
@@ -76,14 +81,47 @@ class Distribution {
         });
         return out;
     }
-
-  private:
-    std::array<std::uint64_t, kBins> bins_{};
-    std::vector<double> others_;
-    std::int64_t n_ = 0;
 };
 
-std::optional<Pace> paceOf(const Distribution& dist) {
+using Wide = Distribution<std::uint64_t>;
+using Cell = Distribution<std::uint32_t>;
+
+// One distribution of several finished ones. Their kept-aside speeds are sorted runs, merged
+// pairwise so each speed moves about log2(runs) times instead of once per run.
+template <class Part>
+Wide combine(const Part* parts, std::size_t count) {
+    Wide out;
+    std::vector<std::size_t> bounds{0};
+    std::size_t total = 0;
+    for (std::size_t p = 0; p < count; ++p)
+        total += parts[p].others.size();
+    out.others.reserve(total);
+    for (std::size_t p = 0; p < count; ++p) {
+        out.n += parts[p].n;
+        for (int i = 0; i < Wide::kBins; ++i)
+            out.bins[i] += parts[p].bins[i];
+        if (!parts[p].others.empty()) {
+            out.others.insert(out.others.end(), parts[p].others.begin(), parts[p].others.end());
+            bounds.push_back(out.others.size());
+        }
+    }
+    auto at = [&](std::size_t k) { return out.others.begin() + static_cast<std::ptrdiff_t>(k); };
+    while (bounds.size() > 2) {
+        std::vector<std::size_t> next{0};
+        for (std::size_t r = 0; r + 1 < bounds.size(); r += 2) {
+            if (r + 2 < bounds.size()) {
+                std::inplace_merge(at(bounds[r]), at(bounds[r + 1]), at(bounds[r + 2]));
+                next.push_back(bounds[r + 2]);
+            } else {
+                next.push_back(bounds[r + 1]);
+            }
+        }
+        bounds = std::move(next);
+    }
+    return out;
+}
+
+std::optional<Pace> paceOf(const Wide& dist) {
     if (dist.size() == 0)
         return std::nullopt;
     // A vehicle lies in [a, a+10) for a whole a exactly when its speed rounded down does, so the
@@ -112,7 +150,7 @@ std::optional<Pace> paceOf(const Distribution& dist) {
     return best;
 }
 
-SpeedProfile profileOf(const Distribution& dist) {
+SpeedProfile profileOf(const Wide& dist) {
     SpeedProfile p;
     p.vehicles = dist.size();
     if (p.vehicles == 0)
@@ -150,7 +188,7 @@ SpeedProfile profileOf(const Distribution& dist) {
 constexpr std::array<std::string_view, kExceedanceBands> kBandLabels = {"+1–5", "+6–10", "+11–15",
                                                                         "+16–20", "> +20"};
 
-Exceedance exceedanceOf(const Distribution& dist, int limit, std::optional<double> v85) {
+Exceedance exceedanceOf(const Wide& dist, int limit, std::optional<double> v85) {
     Exceedance e;
     for (int b = 0; b < kExceedanceBands; ++b)
         e.bands[b].label = kBandLabels[b];
@@ -196,16 +234,40 @@ bool ranksBefore(const RankedEvent& a, const RankedEvent& b) {
     return a.order < b.order;
 }
 
+// The seconds of one day at which vehicles passed, one bit each: small enough to keep for every
+// day, and empty stretches are skipped a word at a time.
+class SecondSet {
+  public:
+    void insert(int s) { words_[s >> 6] |= std::uint64_t{1} << (s & 63); }
+
+    // The first member in [from, to), or `to` when there is none.
+    int next(int from, int to) const {
+        if (from >= to)
+            return to;
+        std::size_t w = static_cast<std::size_t>(from) >> 6;
+        std::uint64_t bits = words_[w] & (~std::uint64_t{0} << (from & 63));
+        for (;;) {
+            if (bits != 0)
+                return std::min(static_cast<int>(w * 64) + std::countr_zero(bits), to);
+            if (++w >= kWords || static_cast<int>(w * 64) >= to)
+                return to;
+            bits = words_[w];
+        }
+    }
+
+  private:
+    static constexpr std::size_t kWords = (Timestamp::kSecondsPerDay + 63) / 64;
+    std::array<std::uint64_t, kWords> words_{};
+};
+
 // Gaps inside [from, to) of one day, measured from `from` to the first vehicle, between vehicles
 // and from the last vehicle to `to`.
-std::vector<Gap> gapsIn(const std::vector<std::uint8_t>& occupied, int from, int to) {
+std::vector<Gap> gapsIn(const SecondSet& seconds, int from, int to) {
     std::vector<Gap> gaps;
     if (from >= to)
         return gaps;
     int previous = from;
-    for (int s = from; s < to; ++s) {
-        if (!occupied[s])
-            continue;
+    for (int s = seconds.next(from, to); s < to; s = seconds.next(s + 1, to)) {
         if (s - previous >= kMinGapSeconds)
             gaps.push_back({previous, s});
         previous = s;
@@ -288,23 +350,24 @@ Analysis analyze(const DayTables& days, const AnalysisInput& input) {
         if (holdsRecords(days[d]))
             dayCount = d + 1;
 
-    Distribution whole;
+    std::vector<Wide> dayDists;
+    dayDists.reserve(kDays);
     std::vector<RankedEvent> top;  // sorted by ranksBefore, at most kTopSpeedCount
-    std::vector<std::vector<std::uint8_t>> occupied;
+    std::vector<SecondSet> occupied;
     std::int64_t order = 0;
     // Where the measurement's first and last vehicles are, to keep the gap search inside it.
     std::optional<std::pair<int, int>> firstSeen, lastSeen;  // (day index, second)
 
     // The cells are large; keep them off the stack and reuse them for every day.
-    auto cells = std::make_unique<std::array<Distribution, 24>>();
+    auto cells = std::make_unique<std::array<Cell, 24>>();
 
     for (int d = 0; d < dayCount; ++d) {
         DayAnalysis day;
         day.day = d + 1;
         day.weekday = weekdayOfMeasurementDay(input.startDate, day.day);
         for (auto& cell : *cells)
-            cell = Distribution();
-        occupied.emplace_back(Timestamp::kSecondsPerDay, 0);
+            cell.clear();
+        occupied.emplace_back();
         auto& seconds = occupied.back();
 
         for (const Measurement& m : days[d]) {
@@ -314,7 +377,7 @@ Analysis analyze(const DayTables& days, const AnalysisInput& input) {
                 continue;
             const int second = m.time.secondOfDay();
             (*cells)[second / 3600].add(v);
-            seconds[second] = 1;
+            seconds.insert(second);
             if (!day.firstVehicle || second < *day.firstVehicle)
                 day.firstVehicle = second;
             if (!day.lastVehicle || second > *day.lastVehicle)
@@ -333,16 +396,15 @@ Analysis analyze(const DayTables& days, const AnalysisInput& input) {
             }
         }
 
-        Distribution dayDist;
         for (int h = 0; h < 24; ++h) {
-            Distribution& cell = (*cells)[h];
+            Cell& cell = (*cells)[h];
             cell.finish();
             day.hours[h].vehicles = cell.size();
             if (cell.size() >= kMinVehiclesForCellV85)
                 day.hours[h].v85 = cell.percentiles(std::array<int, 1>{85})[0];
-            dayDist.merge(cell);
         }
-        dayDist.finish();
+        dayDists.push_back(combine(cells->data(), cells->size()));
+        const Wide& dayDist = dayDists.back();
         day.speeds = profileOf(dayDist);
         day.exceedance = exceedanceOf(dayDist, input.limit, day.speeds.v85);
         day.complete = day.hours[0].vehicles > 0 && day.hours[23].vehicles > 0;
@@ -351,11 +413,10 @@ Analysis analyze(const DayTables& days, const AnalysisInput& input) {
                 firstSeen = std::pair{d, *day.firstVehicle};
             lastSeen = std::pair{d, *day.lastVehicle};
         }
-        whole.merge(dayDist);
         result.days.push_back(std::move(day));
     }
 
-    whole.finish();
+    const Wide whole = combine(dayDists.data(), dayDists.size());
     result.speeds = profileOf(whole);
     result.exceedance = exceedanceOf(whole, input.limit, result.speeds.v85);
 

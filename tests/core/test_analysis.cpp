@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <vector>
 
@@ -130,6 +131,37 @@ TEST(AnalysisPercentiles, SpeedsBeyondTheCountedRangeKeepTheirOrder) {
     EXPECT_EQ(a.speeds.v85, 700);  // rank 7
     EXPECT_EQ(a.speeds.vmax, 1000);
     EXPECT_DOUBLE_EQ(*a.speeds.mean, (600 + 40 + 1000 + 520 + 40 + 300 + 700 + 511) / 8.0);
+}
+
+TEST(AnalysisPercentiles, HighSpeedsSpreadOverHoursAndDaysStaySorted) {
+    // Five hours on day 1 and three on day 2 each hold high speeds in falling order, so every
+    // hour's run has to be merged with the others.
+    std::vector<Measurement> d1, d2;
+    std::vector<double> all;
+    for (int h = 0; h < 5; ++h)
+        for (int k = 0; k < 3; ++k) {
+            const double v = 900 - 37 * h - 101 * k;
+            d1.push_back(at(8 + h, k, 0, v));
+            all.push_back(v);
+        }
+    for (int h = 0; h < 3; ++h) {
+        const double v = 1000 - 211 * h;
+        d2.push_back(at(1 + h, 0, 0, v));
+        d2.push_back(at(1 + h, 1, 0, 45));
+        all.push_back(v);
+        all.push_back(45);
+    }
+    std::sort(all.begin(), all.end());
+    const auto a = run(week({day(d1), day(d2)}));
+    const std::int64_t n = static_cast<std::int64_t>(all.size());
+    EXPECT_EQ(a.speeds.vehicles, n);
+    EXPECT_EQ(a.speeds.v15, all[nearestRank(n, 15) - 1]);
+    EXPECT_EQ(a.speeds.v50, all[nearestRank(n, 50) - 1]);
+    EXPECT_EQ(a.speeds.v85, all[nearestRank(n, 85) - 1]);
+    EXPECT_EQ(a.speeds.v95, all[nearestRank(n, 95) - 1]);
+    EXPECT_EQ(a.speeds.vmin, 45);
+    EXPECT_EQ(a.speeds.vmax, 1000);
+    EXPECT_EQ(a.days[0].speeds.v50, 900 - 37 * 2 - 101 * 1);  // 8th of 15: 725
 }
 
 TEST(AnalysisPercentiles, WholeMeasurementPoolsAllDays) {
