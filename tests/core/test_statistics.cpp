@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -299,4 +301,38 @@ TEST(NumberWithSign, LeadsNonNegativeNumbersWithABlank) {
     EXPECT_EQ(numberWithSign(0), " 0");
     EXPECT_EQ(numberWithSign(-3), "-3");
     EXPECT_EQ(numberWithSign(2147483648LL), " 2147483648");
+}
+
+// Records come from files of any origin: no value a record can hold may crash the evaluation or
+// push a count outside its range.
+TEST(Evaluation, HostileValuesStayWithinRange) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::vector<double> speeds{inf,   -inf, 1e308, -1e308,  4.9e-324, 299.99999999,
+                                     300.0, -0.0, 1e15,  32767.5, 32768,    std::nan("")};
+    const std::vector<std::int64_t> seconds{-1,
+                                            -86400LL * 100000,
+                                            86400LL * 100000,
+                                            0,
+                                            43200,
+                                            std::numeric_limits<std::int32_t>::max()};
+    Table records;
+    std::int32_t id = 1;
+    for (double v : speeds)
+        for (std::int64_t s : seconds)
+            records.push_back(Measurement{id++, Timestamp::fromSeconds(s), Speed::fromNumber(v)});
+
+    RecordingSink sink;
+    SplitResult split = splitDays(records, sink);
+    for (const Table& day : split.days) {
+        const DayStats s = dayStatistics(day, sink);
+        EXPECT_GE(s.vehicles, 0);
+        for (std::size_t j = 0; j < s.classUpper.size(); ++j) {
+            EXPECT_GE(s.classUpper[j], 10);
+            EXPECT_LE(s.classUpper[j], 300);
+            EXPECT_GE(s.classCounts[j], 1);
+        }
+        for (const std::string& label : s.hourLabel)
+            EXPECT_TRUE(label.empty() || label.size() == 5) << label;
+        showSpeeds(day);  // either captions or none; it must simply return
+    }
 }
