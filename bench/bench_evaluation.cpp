@@ -82,6 +82,20 @@ void BM_SplitDays(benchmark::State& state) {
 }
 BENCHMARK(BM_SplitDays)->Apply(sizes);
 
+// One day's captions and statistics alone: no allocation that grows with the day, so this is
+// the per-record cost without the page faults that dominate the runs above on a busy machine.
+void BM_DayStatistics(benchmark::State& state) {
+    Table day = makeMeasurement(state.range(0));
+    day.push_back(Measurement{});
+    NullStatusSink sink;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(showSpeeds(day));
+        benchmark::DoNotOptimize(dayStatistics(day, sink));
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_DayStatistics)->Apply(sizes);
+
 void BM_RtfList(benchmark::State& state) {
     const Table records = makeMeasurement(state.range(0));
     std::size_t bytes = 0;
