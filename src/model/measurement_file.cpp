@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -416,16 +418,36 @@ std::string sptContent(const Site& site, const Table& records) {
     out += "\r\n";
     out += utf8ToCp1252(site.remark);
     out += "\r\n<>\r\n\r\n\r\n\r\n";
-    char idText[16];
+    // A million lines are written in one go, so the common shapes (a time without date, an
+    // integral speed) are formatted in place rather than through temporary strings.
+    char line[64];
     for (const Measurement& m : records) {
         if (!m.counts())
             continue;
-        const int n = std::snprintf(idText, sizeof idText, "%d", static_cast<int>(m.id));
-        out.append(idText, static_cast<std::size_t>(n));
-        out.push_back(',');
-        out += m.time.generalText();
-        out.push_back(',');
-        out += m.speed.text();
+        char* p = std::to_chars(line, line + 16, m.id).ptr;
+        *p++ = ',';
+        if (!m.time.hasDate()) {
+            const int sod = m.time.secondOfDay();
+            const int parts[3] = {sod / 3600, sod / 60 % 60, sod % 60};
+            for (int k = 0; k < 3; ++k) {
+                *p++ = static_cast<char>('0' + parts[k] / 10);
+                *p++ = static_cast<char>('0' + parts[k] % 10);
+                *p++ = k < 2 ? ':' : ',';
+            }
+        } else {
+            out.append(line, p);
+            out += m.time.generalText();
+            p = line;
+            *p++ = ',';
+        }
+        const double v = m.speed.number();
+        if (v == std::trunc(v) && std::fabs(v) < 1e15) {
+            p = std::to_chars(p, line + sizeof line, static_cast<std::int64_t>(v)).ptr;
+            out.append(line, p);
+        } else {
+            out.append(line, p);
+            out += m.speed.text();
+        }
         out += "\r\n";
     }
     return out;
