@@ -165,18 +165,23 @@ std::string paceText(const std::optional<Pace>& pace) {
            vehicles(pace->vehicles) + " (" + percent(pace->share) + ")";
 }
 
+std::string speedUnit(const std::optional<double>& v) {
+    return v ? decimalText(*v) + " km/h" : "–";
+}
+
 std::string profileText(const SpeedProfile& p, const Exceedance& e, int limit) {
-    const std::string unit = " km/h";
+    if (p.vehicles == 0)
+        return "  Keine Fahrzeuge.\n";
     std::string out;
     std::size_t captionWidth = 0;
     std::vector<std::pair<std::string, std::string>> lines = {
         {"Fahrzeuge", std::to_string(p.vehicles)},
-        {"v15 / v50 / v85 / v95",
-         speed(p.v15) + " / " + speed(p.v50) + " / " + speed(p.v85) + " / " + speed(p.v95) + unit},
-        {"Mittelwert", optFixed(p.mean, 1) + unit},
-        {"Standardabweichung", optFixed(p.stdDev, 1) + unit},
+        {"v15 / v50 / v85 / v95", speed(p.v15) + " / " + speed(p.v50) + " / " + speed(p.v85) +
+                                      " / " + speed(p.v95) + " km/h"},
+        {"Mittelwert", p.mean ? fixed(*p.mean, 1) + " km/h" : "–"},
+        {"Standardabweichung", p.stdDev ? fixed(*p.stdDev, 1) + " km/h" : "–"},
         {"Pace", paceText(p.pace)},
-        {"Höchste Geschwindigkeit", speed(p.vmax) + unit},
+        {"Höchste Geschwindigkeit", speedUnit(p.vmax)},
         {"Über " + std::to_string(limit) + " km/h",
          vehicles(e.over) + " (" + percent(e.share) + ")"}};
     for (const ExceedanceBand& b : e.bands)
@@ -198,6 +203,10 @@ std::string listDays(const std::vector<int>& days) {
     return s;
 }
 
+std::string dayAndHourTables(const Analysis& a);
+std::string dataQualityText(const Analysis& a);
+std::string rulesText();
+
 std::string analysisText(const Analysis& a, const std::string& file, const std::string& startDate) {
     std::string out;
     out += "Verkehrsanalyse: " + file + "\n";
@@ -216,7 +225,7 @@ std::string analysisText(const Analysis& a, const std::string& file, const std::
                   speed(d.speeds.v50), speed(d.speeds.v85),
                   d.speeds.vehicles > 0 ? percent(d.exceedance.share) : "–",
                   optClock(d.firstVehicle), optClock(d.lastVehicle), d.complete ? "ja" : "nein"});
-    out += week.str("  ");
+    out += a.days.empty() ? "  Keine Tage mit Datensätzen.\n" : week.str("  ");
     if (a.averageDaily)
         out += "  Durchschnittlicher Tagesverkehr: " + fixed(*a.averageDaily, 1) +
                " Fahrzeuge/Tag (vollständige Tage: " + listDays(a.completeDays) + ")\n";
@@ -233,7 +242,16 @@ std::string analysisText(const Analysis& a, const std::string& file, const std::
     else
         out += "  Spitzenstunde: –\n";
 
-    out += "\nTage\n";
+    if (a.speeds.vehicles > 0)
+        out += dayAndHourTables(a);
+
+    out += dataQualityText(a);
+    out += rulesText();
+    return out;
+}
+
+std::string dayAndHourTables(const Analysis& a) {
+    std::string out = "\nTage\n";
     TextTable days({"Tag", "Fahrzeuge", "v15", "v50", "v85", "v95", "Mittel", "Std.-abw.", "Pace",
                     "vmax", "über " + std::to_string(a.limit), "Bewertung"},
                    "rrrrrrrrrrrl");
@@ -265,9 +283,12 @@ std::string analysisText(const Analysis& a, const std::string& file, const std::
         heat.add(row);
     }
     out += heat.str("  ");
+    return out;
+}
 
+std::string dataQualityText(const Analysis& a) {
     const DataQuality& q = a.quality;
-    out += "\nDatenqualität\n";
+    std::string out = "\nDatenqualität\n";
     out += "  Entfernte Duplikate: " + std::to_string(q.duplicatesDropped) + "\n";
     out += "  Abgewiesene Datenzeilen: " + std::to_string(q.linesRejected) + "\n";
     auto partial = [&](const char* caption, const std::optional<PartialDay>& p) {
@@ -312,7 +333,11 @@ std::string analysisText(const Analysis& a, const std::string& file, const std::
     if (q.topSpeeds.empty())
         out += "    –\n";
 
-    out += "\nRegeln\n";
+    return out;
+}
+
+std::string rulesText() {
+    std::string out = "\nRegeln\n";
     for (std::string_view rule :
          {kRulePercentiles, kRuleV85, kRuleStdDev, kRulePace, kRuleExceedance, kRuleVerdict,
           kRuleComplete, kRuleGaps, kRuleImplausible})
