@@ -8,6 +8,7 @@
 #include <QTabWidget>
 #include <QTranslator>
 
+#include "ui/datandtime.h"
 #include "ui/form1.h"
 #include "ui/qt_dialogs.h"
 
@@ -62,6 +63,10 @@ int main(int argc, char** argv) {
     options.showSplash = !parser.isSet(noSplash) && !parser.isSet(screenshot);
     korvala::ui::Form1 window(dialogs, options);
     dialogs.setParent(&window);
+    window.openDateTimeDialog = [&window, &dialogs] {
+        korvala::ui::datAndtime dialog(dialogs, {}, &window);
+        dialogs.runModal(dialog);
+    };
     window.show();
 
     const QStringList files = parser.positionalArguments();
