@@ -11,11 +11,12 @@
 #include "ui/datandtime.h"
 #include "ui/form1.h"
 #include "ui/qt_dialogs.h"
+#include "ui/splash.h"
 
 namespace {
 
-// Saves a picture of every page of the window into `dir` (tab0.png .. tab3.png), for checking
-// the layout on a machine without a person in front of it.
+// Saves a picture of every page of the window into `dir` (tab0.png .. tab3.png, splash.png,
+// about.png), for checking the layout on a machine without a person in front of it.
 int takeScreenshots(korvala::ui::Form1& window, const QString& dir) {
     QDir().mkpath(dir);
     for (int i = 0; i < window.SSTab1->count(); ++i) {
@@ -25,7 +26,13 @@ int takeScreenshots(korvala::ui::Form1& window, const QString& dir) {
             return 1;
         }
     }
-    return 0;
+    korvala::ui::frmSplash splash;
+    korvala::ui::frmAbout about(&window);
+    splash.adjustSize();
+    about.adjustSize();
+    const bool ok = splash.grab().save(QDir(dir).filePath(QStringLiteral("splash.png"))) &&
+                    about.grab().save(QDir(dir).filePath(QStringLiteral("about.png")));
+    return ok ? 0 : 1;
 }
 
 }  // namespace
