@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <new>
 
 #include "model/encoding.h"
 #include "model/record_parser.h"
@@ -156,7 +158,9 @@ void prepareMemory(const void* data, std::size_t bytes) {
 }
 
 void reserveRecords(Table& records, std::string_view bytes) {
-    records.reserve(countLines(bytes));
+    // A record line has at least five characters and its line end, so blank lines, however
+    // many, must not reserve memory.
+    records.reserve(std::min(countLines(bytes), bytes.size() / 6 + 1));
     prepareMemory(records.data(), records.capacity() * sizeof(Measurement));
 }
 
@@ -288,16 +292,25 @@ FileKind fileKindOf(std::string_view path) {
 
 LoadResult readMeasurementBytes(std::string_view path, std::string_view bytes) {
     LoadResult result;
-    switch (fileKindOf(path)) {
-        case FileKind::Log:
-            readLog(bytes, result);
-            break;
-        case FileKind::Spt:
-            readSpt(bytes, result);
-            break;
-        case FileKind::Unknown:
-            result.outcome = LoadOutcome::UnknownKind;
-            break;
+    try {
+        switch (fileKindOf(path)) {
+            case FileKind::Log:
+                readLog(bytes, result);
+                break;
+            case FileKind::Spt:
+                readSpt(bytes, result);
+                break;
+            case FileKind::Unknown:
+                result.outcome = LoadOutcome::UnknownKind;
+                break;
+        }
+    } catch (const std::bad_alloc&) {
+        // Lines of a few bytes each can ask for far more table than the file is large; such a
+        // file is reported as unreadable rather than ending the program.
+        result = LoadResult{};
+        result.outcome = LoadOutcome::NotReadable;
+        result.systemError = errnoText(ENOMEM);
+        return result;
     }
     if (result.outcome != LoadOutcome::Loaded) {
         // A file that is not taken over must not hand out half of its content.

@@ -430,6 +430,43 @@ TEST(HostileInput, HugeRecordNumbersAndIndexes) {
     EXPECT_TRUE(r.records[2].isEmpty());
 }
 
+TEST(HostileInput, BlankLinesReserveNothing) {
+    // Ten million line ends: the table must not be sized by them.
+    const std::string blank(10'000'000, '\n');
+    const LoadResult r = readMeasurementBytes("x.spt", "spt,A,B\n<>\n" + blank);
+    EXPECT_EQ(r.outcome, LoadOutcome::Loaded);
+    EXPECT_TRUE(r.records.empty());
+    EXPECT_LT(r.records.capacity(), 2'000'000u);
+}
+
+TEST(HostileInput, TableBeyondMemoryIsReportedNotFatal) {
+    // Every five-character line with "/" uses up an index; one good line at the end makes the
+    // table that long. Under an address-space limit the reader must say so instead of dying.
+    std::string bytes = "/03/12/2026/10:00:00,40\n";
+    for (int i = 0; i < 4'000'000; ++i)
+        bytes += "/////\n";
+    bytes += "/03/12/2026/10:00:01,41\n";
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_AS, &old), 0);
+    std::ifstream statm("/proc/self/statm");
+    std::size_t pages = 0;
+    statm >> pages;
+    rlimit tight = old;
+    tight.rlim_cur = pages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)) + (48u << 20);
+    ASSERT_EQ(::setrlimit(RLIMIT_AS, &tight), 0);
+    LoadResult r;
+    try {
+        r = readMeasurementBytes("x.log", bytes);
+    } catch (...) {
+        ::setrlimit(RLIMIT_AS, &old);
+        FAIL() << "exception escaped the reader";
+    }
+    ::setrlimit(RLIMIT_AS, &old);
+    EXPECT_EQ(r.outcome, LoadOutcome::NotReadable);
+    EXPECT_FALSE(r.systemError.empty());
+    EXPECT_TRUE(r.records.empty());
+}
+
 // ---------------------------------------------------------------------------------------------
 // Real files on disk
 
