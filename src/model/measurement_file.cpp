@@ -386,7 +386,9 @@ LoadResult readMeasurementFile(const std::string& path) {
         failed.outcome = LoadOutcome::UnknownKind;
         return failed;
     }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a pipe or a device given a measurement name cannot stall the open;
+    // it is turned away below, and reading a regular file never blocks anyway.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         failed.systemError = errnoText(errno);
         return failed;

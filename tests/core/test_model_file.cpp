@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -513,6 +514,9 @@ TEST_F(FileTest, UnreadablePaths) {
     r = readMeasurementFile((dir / "ordner.spt").string());
     EXPECT_EQ(r.outcome, LoadOutcome::NotReadable);
     EXPECT_FALSE(r.systemError.empty());
+    ASSERT_EQ(::mkfifo((dir / "rohr.log").c_str(), 0600), 0);  // no writer: must not block
+    r = readMeasurementFile((dir / "rohr.log").string());
+    EXPECT_EQ(r.outcome, LoadOutcome::NotReadable);
     spill(dir / "a.txt", "/03/12/2026/10:00:00,40");
     EXPECT_EQ(readMeasurementFile((dir / "a.txt").string()).outcome, LoadOutcome::UnknownKind);
 }
