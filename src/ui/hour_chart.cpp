@@ -111,6 +111,9 @@ void HourChart::rebuildChart() {
         }
     }
     categories->append(labels);
+    // "hh:mm" side by side no longer fits once half a day is shown; turned upright it does.
+    categories->setTruncateLabels(false);
+    categories->setLabelsAngle(labels.size() > 12 ? -90 : 0);
     chart->addAxis(categories, Qt::AlignBottom);
 
     int highest = 0;

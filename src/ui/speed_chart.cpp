@@ -89,6 +89,7 @@ void SpeedChart::redraw() {
         chart->addSeries(bars);
         auto* categories = new QBarCategoryAxis(chart);
         categories->append(rowLabel());
+        categories->setTruncateLabels(false);  // the one row label has the whole width
         chart->addAxis(categories, Qt::AlignBottom);
         bars->attachAxis(categories);
         auto* counts = new QValueAxis(chart);

@@ -7,6 +7,7 @@
 #include <QTextDocument>
 
 #include "output/print/print_rtb.h"
+#include "output/report.h"
 #include "test_print_support.h"
 
 using namespace korvala;
@@ -331,6 +332,38 @@ class TestPrintRtb : public QObject {
         // The caller's document is not changed by printing.
         QCOMPARE(doc.defaultFont().pointSize(), 14);
         QVERIFY(doc.documentLayout()->paintDevice() == nullptr);
+    }
+
+    void aDayReportPrintsCompletelyOnOnePage() {
+        DayStats stats;
+        stats.classUpper = {40, 50, 60};
+        stats.classCounts = {12, 30, 4};
+        for (int i = 0; i < 24; ++i) {
+            stats.hourCount[i] = static_cast<std::int16_t>(i % 5);
+            stats.hourLabel[i] = QStringLiteral("%1:00")
+                                     .arg((7 + i + 1) % 24, 2, 10, QLatin1Char('0'))
+                                     .toStdString();
+        }
+        ReportInput in;
+        in.site = {"Lindenweg", "14.03.26", "Vor der Schule\r\nzweite Zeile"};
+        in.lbl_ds = "46";
+        in.lbl_vmin = "38 km/h";
+        in.lbl_vmax = "61 km/h";
+        in.lbl_dV = " 47 km/h";
+        in.stats = &stats;
+        int printed = 0;
+        const QString pdf = print(QString::fromStdString(buildReport(in)), &printed);
+        QCOMPARE(printed, 1);
+        QStringList lines = checkFootersAndCollectBody(pdf, 1);
+        for (QString& line : lines) {
+            line = line.simplified();
+        }
+        QCOMPARE(lines.size(), 1 + 4 + 2 + 3 + 1 + 3 + 1 + 12);
+        QCOMPARE(lines[0], QStringLiteral("Report"));
+        QCOMPARE(lines[1], QStringLiteral("Ort: Lindenweg"));
+        QCOMPARE(lines[2], QStringLiteral("Beginn der Messung: 14.03.26 Tag: 1"));
+        QCOMPARE(lines[12], QStringLiteral("40 - 49 km/h 30 KFZ"));
+        QCOMPARE(lines.last(), QStringLiteral("18:00 - 19:00 1 KFZ 06:00 - 07:00 3 KFZ"));
     }
 };
 

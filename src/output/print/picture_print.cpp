@@ -48,7 +48,12 @@ bool PrintPictureToFitPage(QPrinter& printer, const QPicture& picture, int divis
         return false;
     }
     const double scale = printer.resolution() / 1440.0;  // twips to device units
-    painter.scale(scale * size.width / bounds.width(), scale * size.height / bounds.height());
+    // Playing a picture on a device scales it by the device's resolution over the picture's,
+    // on top of the painter's transformation; take that back out.
+    const double replayX = double(picture.logicalDpiX()) / printer.logicalDpiX();
+    const double replayY = double(picture.logicalDpiY()) / printer.logicalDpiY();
+    painter.scale(scale * replayX * size.width / bounds.width(),
+                  scale * replayY * size.height / bounds.height());
     painter.drawPicture(-bounds.topLeft(), picture);
     return painter.end();
 }
