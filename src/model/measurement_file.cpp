@@ -404,6 +404,14 @@ LoadResult readMeasurementFile(const std::string& path) {
         ::close(fd);
         return failed;
     }
+    // The device writes a few dozen bytes per vehicle; two gigabytes would be far more vehicles
+    // than the record numbers can count, so such a file is no measurement and is not loaded.
+    constexpr off_t kLargest = off_t{1} << 31;
+    if (st.st_size > kLargest) {
+        failed.systemError = errnoText(EFBIG);
+        ::close(fd);
+        return failed;
+    }
     const auto size = static_cast<std::size_t>(st.st_size);
     FileBuffer buffer;
     if (!buffer.allocate(size)) {

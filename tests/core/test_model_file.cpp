@@ -517,6 +517,11 @@ TEST_F(FileTest, UnreadablePaths) {
     ASSERT_EQ(::mkfifo((dir / "rohr.log").c_str(), 0600), 0);  // no writer: must not block
     r = readMeasurementFile((dir / "rohr.log").string());
     EXPECT_EQ(r.outcome, LoadOutcome::NotReadable);
+    spill(dir / "riesig.log", "/03/12/2026/10:00:00,40\r\n");
+    fs::resize_file(dir / "riesig.log", (std::uintmax_t{1} << 31) + 1);  // sparse, costs no disk
+    r = readMeasurementFile((dir / "riesig.log").string());
+    EXPECT_EQ(r.outcome, LoadOutcome::NotReadable);
+    EXPECT_FALSE(r.systemError.empty());
     spill(dir / "a.txt", "/03/12/2026/10:00:00,40");
     EXPECT_EQ(readMeasurementFile((dir / "a.txt").string()).outcome, LoadOutcome::UnknownKind);
 }
