@@ -195,6 +195,29 @@ class TestPrintCharts : public QObject {
         QVERIFY(!preview.isVisible());
     }
 
+    void copiesHandedBackSeparatelyReachThePrinter() {
+        int offered = 0;
+        Druck preview(blackPicture(300, 200), 1, chooserWithCopies([&](QPrinter&, int& copies) {
+                          offered = copies;
+                          copies = 2;
+                          return true;
+                      }));
+        int jobs = 0;
+        preview.setJobPrinter([&](QPrinter&, const QPicture&, int) { return ++jobs > 0; });
+        preview.Command1_Click();
+        QCOMPARE(offered, 1);
+        QCOMPARE(jobs, 2);
+
+        QPrinter printer;
+        printer.setCopyCount(5);
+        const PrinterChooser cancel = chooserWithCopies([](QPrinter&, int& copies) {
+            copies = 9;
+            return false;
+        });
+        QVERIFY(!cancel(printer, nullptr));
+        QCOMPARE(printer.copyCount(), 5);
+    }
+
     void failingJobStopsTheCopiesAndKeepsThePreview() {
         int calls = 0;
         Druck preview(blackPicture(300, 200), 1, [](QPrinter& printer, QWidget*) {

@@ -10,6 +10,8 @@
 #include "output/report.h"
 #include "test_print_support.h"
 
+Q_GUI_EXPORT int qt_defaultDpiY();
+
 using namespace korvala;
 using namespace print_test;
 
@@ -332,6 +334,30 @@ class TestPrintRtb : public QObject {
         // The caller's document is not changed by printing.
         QCOMPARE(doc.defaultFont().pointSize(), 14);
         QVERIFY(doc.documentLayout()->paintDevice() == nullptr);
+    }
+
+    void documentKeepsItsOwnTabStops() {
+        // A box whose tab stops are one inch apart on screen prints them one inch apart.
+        QTextDocument doc;
+        doc.setDefaultFont(reportFont());
+        QTextOption option = doc.defaultTextOption();
+        option.setTabStopDistance(qt_defaultDpiY());
+        doc.setDefaultTextOption(option);
+        doc.setPlainText(QStringLiteral("A\tBreit\t\tWeiter"));
+        QPrinter printer(QPrinter::HighResolution);
+        const QString pdf = nextFile();
+        setUpPdf(printer, pdf);
+        QCOMPARE(PrintRTB(doc, printer, 1500, 500, 500, 500), 1);
+        const double left = kReportLeftMargin * kPointsPerTwip;
+        double breit = -1, weiter = -1;
+        for (const Word& w : words(pdf)) {
+            if (w.text == QStringLiteral("Breit"))
+                breit = w.box.left();
+            if (w.text == QStringLiteral("Weiter"))
+                weiter = w.box.left();
+        }
+        QVERIFY2(qAbs(breit - (left + 72)) < 1.5, qPrintable(QString::number(breit)));
+        QVERIFY2(qAbs(weiter - (left + 3 * 72)) < 1.5, qPrintable(QString::number(weiter)));
     }
 
     void aDayReportPrintsCompletelyOnOnePage() {

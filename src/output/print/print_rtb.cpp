@@ -116,13 +116,13 @@ int PrintRTB(const QTextDocument& document, QPrinter& printer, int leftMargin, i
     const double pageHeight = g.height * scale;
 
     // Lay the text out for the printer itself, so line breaks and page breaks are measured in
-    // the fonts as printed.
+    // the fonts as printed. Fonts and tab stops stay the document's own: the page looks like the
+    // box it comes from.
     std::unique_ptr<QTextDocument> doc(document.clone());
     doc->documentLayout()->setPaintDevice(&printer);
     doc->setDocumentMargin(0);
     QTextOption option = doc->defaultTextOption();
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    option.setTabStopDistance(kTabStopTwips / kTwipsPerInch * qt_defaultDpiY());
     doc->setDefaultTextOption(option);
     doc->setTextWidth(std::max(1.0, textRect.width()));
     doc->documentLayout()->documentSize();  // forces the layout before the lines are read
@@ -184,6 +184,9 @@ int PrintRTB(const QString& text, const QFont& font, QPrinter& printer, int left
              int topMargin, int rightMargin, int bottomMargin) {
     QTextDocument doc;
     doc.setDefaultFont(font);
+    QTextOption option = doc.defaultTextOption();
+    option.setTabStopDistance(kTabStopTwips / kTwipsPerInch * qt_defaultDpiY());
+    doc.setDefaultTextOption(option);
     doc.setPlainText(plainWithParagraphs(text));
     return PrintRTB(doc, printer, leftMargin, topMargin, rightMargin, bottomMargin);
 }

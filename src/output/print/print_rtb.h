@@ -39,11 +39,12 @@ struct PrintGeometry {
 PrintGeometry printGeometry(const QPrinter& printer, int left, int top, int right, int bottom);
 
 // Prints `document` on an already chosen printer, one print job, each page once (the printer
-// makes the copies). Returns the number of pages, 0 when the printer could not start.
+// makes the copies), in the document's fonts and tab stops; lines wrap at the text rectangle.
+// Returns the number of pages, 0 when the printer could not start.
 int PrintRTB(const QTextDocument& document, QPrinter& printer, int leftMargin, int topMargin,
              int rightMargin, int bottomMargin);
 
-// The same for plain text (tabs, CR LF line ends) in `font`.
+// The same for plain text (tabs, CR LF line ends) in `font`, with a tab stop every half inch.
 int PrintRTB(const QString& text, const QFont& font, QPrinter& printer, int leftMargin,
              int topMargin, int rightMargin, int bottomMargin);
 

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QPrintDialog>
 #include <QPrinterInfo>
+#include <algorithm>
 
 namespace korvala {
 
@@ -14,6 +15,17 @@ void usePdfFile(QPrinter& printer, const QString& fileName) {
     }
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(name);
+}
+
+PrinterChooser chooserWithCopies(std::function<bool(QPrinter& printer, int& copies)> choose) {
+    return [choose = std::move(choose)](QPrinter& printer, QWidget*) {
+        int copies = std::max(1, printer.copyCount());
+        if (!choose || !choose(printer, copies)) {
+            return false;
+        }
+        printer.setCopyCount(std::max(1, copies));
+        return true;
+    };
 }
 
 bool choosePrinterOrPdf(QPrinter& printer, QWidget* parent) {

@@ -18,6 +18,10 @@ using PrinterChooser = std::function<bool(QPrinter& printer, QWidget* parent)>;
 // a save dialog for a PDF file.
 bool choosePrinterOrPdf(QPrinter& printer, QWidget* parent);
 
+// For a chooser that hands the number of copies back on its own (the window's dialogs): the
+// copies end up in the printer's copy count, where printing reads them.
+PrinterChooser chooserWithCopies(std::function<bool(QPrinter& printer, int& copies)> choose);
+
 // Sets `printer` up to write a PDF file (no dialog). A missing ".pdf" is appended.
 void usePdfFile(QPrinter& printer, const QString& fileName);
 
