@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "model/speed.h"
+#include "tools/log_generator.h"
 
 namespace korvala {
 namespace {
@@ -82,6 +86,32 @@ TEST(SpeedValue, EqualityTreatsEmptyAsOneValue) {
     EXPECT_EQ(Speed(), Speed());
     EXPECT_NE(Speed(), Speed::fromNumber(0));
     EXPECT_EQ(Speed::fromField("47"), Speed::fromNumber(47));
+}
+
+TEST(SpeedValue, ShortcutAgreesWithTheTextRule) {
+    // value() skips the text for integral numbers; the text rule must give the same for any
+    // number, and below 1e15 the text must read back as the very same number.
+    gen::Rng rng(7);
+    std::vector<double> values = {0.5, -0.5, 47.0, 1e15 - 1, 1e15, 123456789.125, 5e-324};
+    for (int i = 0; i < 20000; ++i) {
+        const std::uint64_t bits = rng.next();
+        double v = 0;
+        std::memcpy(&v, &bits, sizeof v);
+        if (std::isfinite(v))
+            values.push_back(v);
+        values.push_back(static_cast<double>(rng.below(300)) / (1 + rng.below(16)));
+        values.push_back(static_cast<double>(rng.next() % 2'000'000'000'000'000ull) - 1e18);
+    }
+    for (double v : values) {
+        const Speed s = Speed::fromNumber(v);
+        const std::string text = s.text();
+        ASSERT_EQ(s.value(), leadingNumber(text)) << text;
+        if (std::fabs(v) < 1e15 && std::fabs(v) > 1e-300) {
+            std::string dotted = text;
+            std::replace(dotted.begin(), dotted.end(), ',', '.');
+            ASSERT_EQ(leadingNumber(dotted), v) << text;
+        }
+    }
 }
 
 }  // namespace
