@@ -30,6 +30,7 @@
 
 #include <utility>
 
+#include "ui/analyse_page.h"
 #include "ui/app_texts.h"
 #include "ui/day_buttons.h"
 #include "ui/day_grid_model.h"
@@ -104,6 +105,8 @@ Form1::Form1(Dialogs& dialogs, Form1Options options, QWidget* parent)
     SSTab1->addTab(buildSpeedPage(), QStringLiteral("Geschwindigkeit"));
     SSTab1->addTab(buildHourPage(), QStringLiteral("Anzahl der KFZ"));
     SSTab1->addTab(buildReportPage(), QStringLiteral("Report"));
+    analysePage = new AnalysePage(SSTab1);
+    SSTab1->addTab(analysePage, QStringLiteral("Analyse"));
     pagesLayout->addWidget(SSTab1, 0, 0);
     buildOverlays(pagesHost);
     centralLayout->addWidget(pagesHost, 1);

@@ -31,6 +31,7 @@ class QToolButton;
 
 namespace korvala::ui {
 
+class AnalysePage;
 class DayButtons;
 class DayGridModel;
 
@@ -172,6 +173,7 @@ class Form1 final : public QMainWindow {
     QToolButton* cmd_printCh2;
     QTextEdit* rtf;
     QToolButton* cmd_printProtokoll;
+    AnalysePage* analysePage;  // figures of the whole measurement, refreshed after every load
 
     // ---- overlays, status bar, debug column, timers ----
     QFrame* dlg_input;

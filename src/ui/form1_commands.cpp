@@ -14,6 +14,7 @@
 #include <QTextEdit>
 
 #include "model/encoding.h"
+#include "ui/analyse_page.h"
 #include "ui/app_texts.h"
 #include "ui/day_buttons.h"
 #include "ui/day_grid_model.h"
@@ -254,6 +255,8 @@ void Form1::text4LostFocus() {
     }
     refreshSiteFields();
     refreshReport();
+    // The weekdays of the analysis follow the start date.
+    analysePage->refresh(session_);
 }
 
 void Form1::text5LostFocus() {
@@ -319,6 +322,7 @@ void Form1::refreshFromSession() {
     hideflex();
     MSFlex[static_cast<std::size_t>(session_.selectedDay)]->show();
     refreshDayViews();
+    analysePage->refresh(session_);
 }
 
 void Form1::refreshDayViews() {

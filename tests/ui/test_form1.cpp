@@ -87,7 +87,7 @@ void TestForm1::startState() {
         tabs << f.SSTab1->tabText(i);
     }
     QCOMPARE(tabs, QStringList({QString::fromUtf8("Übersicht"), "Geschwindigkeit", "Anzahl der KFZ",
-                                "Report"}));
+                                "Report", "Analyse"}));
     QVERIFY(f.dlg_input->isHidden());
     QVERIFY(f.dlg_daten->isHidden());
     QVERIFY(f.debugColumn->isHidden());
