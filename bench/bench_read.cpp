@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <string>
 
@@ -69,7 +70,7 @@ void BM_ReadLogFile(benchmark::State& state) {
     }
     if (records != static_cast<std::size_t>(state.range(0)))
         state.SkipWithError("record count");
-    setCounters(state, files().bytes(state.range(0)).size());
+    setCounters(state, static_cast<std::size_t>(std::filesystem::file_size(path)));
 }
 BENCHMARK(BM_ReadLogFile)
     ->Arg(10'000)
