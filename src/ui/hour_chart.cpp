@@ -45,9 +45,6 @@ HourChart::HourChart(QWidget* parent)
     grid->addWidget(hscroll_, 1, 0);
     grid->addWidget(label4_, 2, 0, 1, 2);
 
-    for (std::size_t i = 0; i < kHourSlots; ++i) {
-        stats_.hourLabel[i].clear();
-    }
     hourChart();
 }
 
