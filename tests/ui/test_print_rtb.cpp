@@ -320,22 +320,6 @@ class TestPrintRtb : public QObject {
         QVERIFY(!body.contains(QStringLiteral("<bad footer>")));
     }
 
-    void reportMarginsArePrintedFromADocumentWithItsOwnFont() {
-        QTextDocument doc;
-        QFont font(QStringLiteral("DejaVu Serif"));
-        font.setPointSize(14);
-        doc.setDefaultFont(font);
-        doc.setPlainText(numberedLines(60));
-        QPrinter printer(QPrinter::HighResolution);
-        const QString pdf = nextFile();
-        setUpPdf(printer, pdf);
-        const int pages = PrintRTB(doc, printer, 1500, 500, 500, 500);
-        QCOMPARE(checkFootersAndCollectBody(pdf, pages).size(), 60);
-        // The caller's document is not changed by printing.
-        QCOMPARE(doc.defaultFont().pointSize(), 14);
-        QVERIFY(doc.documentLayout()->paintDevice() == nullptr);
-    }
-
     void documentKeepsItsOwnTabStops() {
         // A box whose tab stops are one inch apart on screen prints them one inch apart.
         QTextDocument doc;
@@ -358,6 +342,8 @@ class TestPrintRtb : public QObject {
         }
         QVERIFY2(qAbs(breit - (left + 72)) < 1.5, qPrintable(QString::number(breit)));
         QVERIFY2(qAbs(weiter - (left + 3 * 72)) < 1.5, qPrintable(QString::number(weiter)));
+        // The caller's document is not laid out for the printer.
+        QVERIFY(doc.documentLayout()->paintDevice() == nullptr);
     }
 
     void aDayReportPrintsCompletelyOnOnePage() {
