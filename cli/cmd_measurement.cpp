@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/commands.h"
+#include "model/encoding.h"
 #include "model/timestamp.h"
 #include "output/rtf_list.h"
 #include "session/session.h"
@@ -194,8 +195,17 @@ void runJson(const Inputs& in) {
 
 // ---- files ----
 
+// The window refuses the CSV export and "Speichern unter" until location and start date hold
+// two characters each; a device log carries no location, so --site is needed there.
+void requireSite(const Session& session) {
+    if (utf8Length(session.site.location) < 2 || utf8Length(session.site.startDate) < 2)
+        fail(kExitUsage,
+             "Ort oder Datum ist nicht eingegeben! (Messort mit --site angeben, Datum mit --date)");
+}
+
 void runCsv(const Inputs& in) {
     auto session = openWithEdits(in);
+    requireSite(*session);
     writeOut(in.out, session->csvBytes());
 }
 
@@ -211,6 +221,7 @@ void runRtf(const Inputs& in) {
 
 void runSpt(const Inputs& in) {
     auto session = openWithEdits(in);
+    requireSite(*session);
     writeOut(in.out, session->sptBytes());
 }
 
@@ -255,7 +266,10 @@ void addMeasurementCommands(CLI::App& app) {
         std::string(kExitCodesHelp));
     sub->callback([json] { runJson(*json); });
 
-    sub = app.add_subcommand("csv", "CSV-Export aller Datensätze schreiben (Windows-1252, CR LF)");
+    sub = app.add_subcommand(
+        "csv",
+        "CSV-Export aller Datensätze schreiben (Windows-1252, CR LF); Messort und Datum "
+        "brauchen wie im Programm je zwei Zeichen");
     addFile(sub, *csv);
     addOutput(sub, *csv);
     addSiteOptions(sub, *csv, false);
@@ -266,7 +280,10 @@ void addMeasurementCommands(CLI::App& app) {
     addOutput(sub, *rtf);
     sub->callback([rtf] { runRtf(*rtf); });
 
-    sub = app.add_subcommand("spt", "Messung als .spt-Datei speichern (Windows-1252, CR LF)");
+    sub = app.add_subcommand(
+        "spt",
+        "Messung als .spt-Datei speichern (Windows-1252, CR LF); Messort und Datum "
+        "brauchen wie im Programm je zwei Zeichen");
     addFile(sub, *spt);
     addOutput(sub, *spt);
     addSiteOptions(sub, *spt, true);

@@ -263,11 +263,11 @@ TEST_F(CliTest, WrittenFilesAreByteForByteWhatTheSessionWrites) {
 }
 
 TEST_F(CliTest, AnUnwritableTargetFailsWithoutTouchingAnExistingFile) {
-    const CliRun r = run({"csv", log_, "-o", (dir_ / "fehlt" / "x.csv").string()});
+    const CliRun r = run({"csv", log_, "-o", (dir_ / "fehlt" / "x.csv").string(), "--site", "Ort"});
     EXPECT_EQ(r.code, 3);
     EXPECT_NE(r.err.find("Fehler"), std::string::npos);
 
-    const CliRun folder = run({"spt", log_, "-o", dir_.string()});
+    const CliRun folder = run({"spt", log_, "-o", dir_.string(), "--site", "Ort"});
     EXPECT_EQ(folder.code, 3);
     EXPECT_TRUE(fs::is_directory(dir_));
 }
@@ -287,6 +287,10 @@ TEST_F(CliTest, BadUsageExitsWithOne) {
         {"json", log_, "--date", ""},
         {"csv", log_},
         {"rtf", log_, "--site", "x", "-o", "y.rtf"},
+        // A device log has no location: the export and the save need one of two characters.
+        {"csv", log_, "-o", (dir_ / "a.csv").string()},
+        {"csv", log_, "-o", (dir_ / "a.csv").string(), "--site", "X"},
+        {"spt", log_, "-o", (dir_ / "a.spt").string()},
     };
     for (const auto& args : calls) {
         std::string joined;
@@ -300,6 +304,13 @@ TEST_F(CliTest, BadUsageExitsWithOne) {
     }
     EXPECT_NE(run({"report", log_, "--date", "31.02.26"}).err.find("Falsche Datums-Format!"),
               std::string::npos);
+    EXPECT_FALSE(fs::exists(dir_ / "a.csv"));
+    EXPECT_FALSE(fs::exists(dir_ / "a.spt"));
+    EXPECT_NE(run({"csv", log_, "-o", (dir_ / "a.csv").string()})
+                  .err.find("Ort oder Datum ist nicht eingegeben!"),
+              std::string::npos);
+    // Two characters are enough, counted as characters, not bytes.
+    EXPECT_EQ(run({"csv", log_, "-o", (dir_ / "b.csv").string(), "--site", "Öd"}).code, 0);
 }
 
 TEST_F(CliTest, UnreadableOrForeignFilesExitWithTwoAndAGermanMessage) {
