@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -124,6 +123,7 @@ AnalysePage::AnalysePage(QWidget* parent) : QWidget(parent) {
     verdict_->setObjectName(QStringLiteral("verdict"));
     verdict_->setAutoFillBackground(true);
     verdict_->setMargin(3);
+    verdict_->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
     QFont verdictFont = verdict_->font();
     verdictFont.setBold(true);
     verdict_->setFont(verdictFont);
@@ -156,7 +156,10 @@ AnalysePage::AnalysePage(QWidget* parent) : QWidget(parent) {
     week_->setFocusPolicy(Qt::NoFocus);
     week_->verticalHeader()->hide();
     week_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    week_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    week_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     week_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    week_->horizontalHeader()->setStretchLastSection(true);
     weekLayout->addWidget(week_);
     auto* weekForm = new QFormLayout();
     weekLayout->addLayout(weekForm);
@@ -206,7 +209,7 @@ AnalysePage::AnalysePage(QWidget* parent) : QWidget(parent) {
     QStringList rules;
     for (std::string_view r : {kRuleVerdict, kRuleV85, kRulePercentiles, kRuleStdDev, kRulePace,
                                kRuleExceedance, kRuleComplete, kRuleGaps, kRuleImplausible}) {
-        rules << qs(r);
+        rules << QStringLiteral("• ") + qs(r);
     }
     rules_->setText(rules.join(QLatin1Char('\n')));
     rulesLayout->addWidget(rules_);
@@ -296,7 +299,7 @@ void AnalysePage::fillFigures() {
     figure(QStringLiteral("stdDev"))->setText(speedFixed(p.stdDev));
     figure(QStringLiteral("pace"))
         ->setText(p.pace ? qs(decimalText(p.pace->from)) + QStringLiteral(" bis unter ") +
-                               qs(decimalText(p.pace->from + 10)) + QStringLiteral(" km/h: ") +
+                               qs(decimalText(p.pace->from + 10)) + QStringLiteral(" km/h\n") +
                                countAndShare(p.pace->vehicles, p.pace->share)
                          : kDash);
     figure(QStringLiteral("vmax"))->setText(speed(p.vmax));
@@ -343,8 +346,8 @@ void AnalysePage::fillWeek() {
     week_->setHorizontalHeaderLabels(
         {QStringLiteral("Tag"), QStringLiteral("Wochentag"), QStringLiteral("Fahrzeuge"),
          QStringLiteral("v50"), QStringLiteral("v85"),
-         QString::fromUtf8("über %1 km/h").arg(a.limit), QStringLiteral("erstes Fahrzeug"),
-         QStringLiteral("letztes Fahrzeug"), QString::fromUtf8("vollständig")});
+         QString::fromUtf8("über\n%1 km/h").arg(a.limit), QStringLiteral("erstes\nFahrzeug"),
+         QStringLiteral("letztes\nFahrzeug"), QString::fromUtf8("vollständig")});
     week_->setRowCount(static_cast<int>(a.days.size()));
     for (int r = 0; r < week_->rowCount(); ++r) {
         const DayAnalysis& d = a.days[static_cast<std::size_t>(r)];
@@ -368,14 +371,16 @@ void AnalysePage::fillWeek() {
     week_->resizeColumnsToContents();
     week_->resizeRowsToContents();
     // The table shows every day at once; the page scrolls, not the table.
-    int height = week_->horizontalHeader()->height() + 2 * week_->frameWidth();
+    int height = week_->horizontalHeader()->sizeHint().height() + 2 * week_->frameWidth();
     for (int r = 0; r < week_->rowCount(); ++r) {
         height += week_->rowHeight(r);
     }
-    if (week_->horizontalScrollBar()->isVisible()) {
-        height += week_->horizontalScrollBar()->sizeHint().height();
+    int width = 2 * week_->frameWidth();
+    for (int c = 0; c < week_->columnCount(); ++c) {
+        width += week_->columnWidth(c);
     }
     week_->setFixedHeight(height);
+    week_->setMinimumWidth(width);
 }
 
 void AnalysePage::fillQuality() {

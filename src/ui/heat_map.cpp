@@ -205,7 +205,17 @@ void HeatMap::paintOn(QPainter& painter, const QRectF& area) const {
     }
 
     // A small gap between cells keeps neighbours of equal colour apart on paper.
-    const double gap = std::max(1.0, std::min(g.cellWidth, g.cellHeight) * 0.06);
+    const double gap = std::max(1.0, std::min(g.cellWidth, g.cellHeight) * 0.1);
+    // Cell numbers a little smaller than the labels, so three digits stay apart from the
+    // neighbour's.
+    QFont cellFont = painter.font();
+    if (cellFont.pointSizeF() > 0) {
+        cellFont.setPointSizeF(cellFont.pointSizeF() * 0.85);
+    } else if (cellFont.pixelSize() > 0) {
+        cellFont.setPixelSize(std::max(1, cellFont.pixelSize() * 85 / 100));
+    }
+    const QFontMetricsF cellMetrics(cellFont, painter.device());
+    const QFont labelFont = painter.font();
     for (int r = 0; r < dayCount(); ++r) {
         const double top = g.grid.top() + r * g.cellHeight;
         painter.setPen(Qt::black);
@@ -218,10 +228,12 @@ void HeatMap::paintOn(QPainter& painter, const QRectF& area) const {
             const QColor colour = cellColour(r, h);
             painter.fillRect(cell, colour);
             const QString text = cellText(r, h);
-            if (!text.isEmpty() && fm.horizontalAdvance(text) <= cell.width() &&
-                fm.height() * 0.8 <= cell.height()) {
+            if (!text.isEmpty() && cellMetrics.horizontalAdvance(text) <= cell.width() &&
+                cellMetrics.height() * 0.8 <= cell.height()) {
+                painter.setFont(cellFont);
                 painter.setPen(textColourOn(colour));
                 painter.drawText(cell, Qt::AlignCenter, text);
+                painter.setFont(labelFont);
             }
         }
     }
