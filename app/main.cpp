@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QMouseEvent>
 #include <QTabWidget>
 #include <QTranslator>
 
@@ -25,6 +26,18 @@ int takeScreenshots(korvala::ui::Form1& window, const QString& dir) {
         if (!window.grab().save(QDir(dir).filePath(QStringLiteral("tab%1.png").arg(i)))) {
             return 1;
         }
+    }
+    // The debug column, uncovered as the user does it: ten presses on the status bar.
+    for (int i = 0; i < 10; ++i) {
+        const QPointF at(5, 5);
+        QMouseEvent press(QEvent::MouseButtonPress, at, window.SB->mapToGlobal(at), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.SB, &press);
+    }
+    QApplication::processEvents();
+    window.SSTab1->setCurrentIndex(0);
+    if (!window.grab().save(QDir(dir).filePath(QStringLiteral("debug.png")))) {
+        return 1;
     }
     korvala::ui::frmSplash splash;
     korvala::ui::frmAbout about(&window);
