@@ -254,14 +254,6 @@ TEST_F(Receiver, SingleRecordCompletesWithFormatError) {
     EXPECT_FALSE(session.saved);
 }
 
-TEST_F(Receiver, RecordsAcrossMidnightGoToTheNextDay) {
-    start();
-    link.pieces = {transfer(100, {",23:58:00,47", ",23:59:10,52", ",00:00:20,61", ",00:01:00,44"})};
-    EXPECT_EQ(receiver.tick(), TickOutcome::Completed);
-    EXPECT_TRUE(session.dayEnabled[1]);
-    EXPECT_FALSE(session.dayEnabled[2]);
-}
-
 // ---- transfers without a measurement ----
 
 TEST_F(Receiver, ShortTransferHasNoData) {
