@@ -230,7 +230,6 @@ QLabel* AnalysePage::addFigure(QFormLayout* form, const QString& id, const QStri
     auto* captionLabel = new QLabel(caption, form->parentWidget());
     auto* value = new QLabel(kDash, form->parentWidget());
     value->setObjectName(id);
-    value->setWordWrap(true);
     value->setTextInteractionFlags(Qt::TextSelectableByMouse);
     form->addRow(captionLabel, value);
     figures_.insert(id, value);
