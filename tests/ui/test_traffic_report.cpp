@@ -345,6 +345,62 @@ class TestTrafficReport : public QObject {
         QVERIFY(pageText(file, 5).contains(QStringLiteral("Seite 5 von 5")));
     }
 
+    // Day 1 holds only zero readings: its speeds cannot be computed, and its page says so
+    // instead of borrowing another day's captions.
+    void dayWithoutVehicles() {
+        Session s("06.12.26");
+        const QString log = path(QStringLiteral("leertag.log"));
+        QVERIFY(writeFile(log,
+                          "/01/12/2026/22:00:00,0\r\n/01/12/2026/23:00:00,0\r\n"
+                          "/02/12/2026/07:00:00,38\r\n/02/12/2026/07:00:30,44\r\n"));
+        QCOMPARE(s.openFile(log.toStdString()).outcome, LoadOutcome::Loaded);
+        const Analysis a = analyzeSession(s, 50);
+        QCOMPARE(a.days.size(), std::size_t{2});
+        const QString file = path(QStringLiteral("leertag.pdf"));
+        QVERIFY(writeTrafficReportPdf(file, trafficReportInput(s, a), nullptr));
+        const QString day1 = pageText(file, 4);
+        QVERIFY2(day1.contains(QStringLiteral("Messungen: 0")), qPrintable(day1));
+        QVERIFY(day1.contains(QStringLiteral("Niedrigste Geschwindigkeit: --")));
+        QVERIFY(day1.contains(QStringLiteral("keine Fahrzeuge")));  // the empty charts
+        // Day 2 as the window shows it after its button is clicked.
+        s.showDay(1);
+        const QString day2 = pageText(file, 5);
+        QVERIFY(day2.contains(QStringLiteral("Niedrigste Geschwindigkeit: ") +
+                              QString::fromStdString(s.lbl_vmin).trimmed()));
+        QVERIFY(day2.contains(QStringLiteral("Messungen: 2")));
+    }
+
+    // A long list of implausible readings gives way to the rules: what is listed and what is
+    // counted as left out add up, and the page still ends with its footer.
+    void longImplausibleListStaysOnItsPage() {
+        QByteArray bytes;
+        for (int i = 0; i < 150; ++i)
+            bytes += QStringLiteral("/01/12/2026/10:%1:%2,%3\r\n")
+                         .arg(i / 60, 2, 10, QLatin1Char('0'))
+                         .arg(i % 60, 2, 10, QLatin1Char('0'))
+                         .arg(i % 2 ? 2 : 230)
+                         .toLatin1();
+        const QString log = path(QStringLiteral("unplausibel.log"));
+        QVERIFY(writeFile(log, bytes));
+        Session s("06.12.26");
+        QCOMPARE(s.openFile(log.toStdString()).outcome, LoadOutcome::Loaded);
+        const Analysis a = analyzeSession(s, 50);
+        QCOMPARE(a.quality.implausibleCount, 150);
+        const QString file = path(QStringLiteral("unplausibel.pdf"));
+        QVERIFY(writeTrafficReportPdf(file, trafficReportInput(s, a), nullptr));
+        const QString q = pageText(file, 5);
+        const QString list = q.mid(q.indexOf(QStringLiteral("Unplausible Geschwindigkeiten")));
+        const qsizetype listed =
+            list.count(QRegularExpression(QStringLiteral("Tag 1 10:\\d\\d:\\d\\d (2|230) km/h")));
+        const auto rest =
+            QRegularExpression(QStringLiteral("\\((\\d+) weitere nicht aufgeführt\\)")).match(list);
+        QVERIFY2(rest.hasMatch(), qPrintable(list));
+        QVERIFY(listed >= 30);
+        QCOMPARE(listed + rest.captured(1).toInt(), 150);
+        QVERIFY(q.contains(QStringLiteral("Berechnungsregeln")));
+        QVERIFY(q.contains(QStringLiteral("Seite 5 von 5")));
+    }
+
     void headlessCommand() {
         const QString log = path(QStringLiteral("nord.log"));
         const QString out = path(QStringLiteral("headless.pdf"));

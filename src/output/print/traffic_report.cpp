@@ -643,8 +643,8 @@ void ReportWriter::overviewPage() {
     const std::vector<Column> cols = {
         {QStringLiteral("Tag"), 9, true},
         {QStringLiteral("Datum"), 16, false},
-        {QStringLiteral("Wochentag"), 22, false},
-        {QStringLiteral("Fahrzeuge"), 17, true},
+        {QStringLiteral("Wochentag"), 20, false},
+        {QStringLiteral("Fahrzeuge"), 19, true},
         {QStringLiteral("v50"), 11, true},
         {QStringLiteral("v85"), 11, true},
         {QString::fromUtf8("über ") + limitText(), 18, true},
@@ -963,7 +963,7 @@ void ReportWriter::qualityPage() {
     for (const QString& r : rules)
         rulesH += c_.paragraphHeight(kContentWidth, QStringLiteral("• ") + r, ruleFont) + 1;
     const int room = std::max(0, static_cast<int>((kBodyBottom - rulesH - y) / lh) - 1);
-    const int listed = std::min<int>(room, static_cast<int>(q.implausible.size()));
+    const int listed = std::min<int>(3 * room, static_cast<int>(q.implausible.size()));
     // Three columns keep a long list short.
     const int perColumn = (listed + 2) / 3;
     for (int i = 0; i < listed; ++i) {
