@@ -207,6 +207,12 @@ void TestSerial::portMenuListsUsablePortsAndMovesTheCheckMark() {
     QtSerialLink link({QStringLiteral("/dev/korvala-no-such-port"), pty.slaveName});
     DeviceController controller(*form, link);
 
+    // No port chosen yet: the transfer does not start, and the status line says why.
+    form->act_new->trigger();
+    QVERIFY(form->dlg_input->isHidden());
+    QVERIFY(!form->inputTimer->isActive());
+    QTRY_COMPARE(form->panels[0]->text(), QString::fromUtf8("Keine Schnittstelle geöffnet."));
+
     emit form->portMenu()->aboutToShow();
     QVERIFY(form->act_comp[0]->isVisible());
     QVERIFY(!form->act_comp[0]->isEnabled());

@@ -70,6 +70,11 @@ void DeviceController::new_Click() {
     const StartOutcome outcome =
         receiver_.start(form_.todayText().toStdString(), timeOfDay().toStdString());
     showDebugLog();
+    if (outcome == StartOutcome::PortClosed) {
+        // Nothing was touched; say why nothing happens instead of ignoring the command.
+        form_.session().setPanel(1, "Keine Schnittstelle geöffnet.");
+        return;
+    }
     if (outcome != StartOutcome::Started)
         return;
 
