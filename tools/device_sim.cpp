@@ -41,6 +41,7 @@ struct Options {
     std::string logPath;
     std::string linkPath;
     bool silent = false;  // never answers "r"
+    bool help = false;
 };
 
 struct Generated {
@@ -120,8 +121,10 @@ bool parseArgs(int argc, char** argv, Options& o) {
             o.silent = true;
             continue;
         }
-        if (arg == "--help")
+        if (arg == "--help") {
+            o.help = true;
             return false;
+        }
         if (!(v = value()))
             return false;
         if (arg == "--records")
@@ -153,10 +156,11 @@ bool parseArgs(int argc, char** argv, Options& o) {
 int main(int argc, char** argv) {
     Options o;
     if (!parseArgs(argc, argv, o)) {
-        std::cerr << "Aufruf: korvala-device-sim [--records N] [--seed S] [--piece BYTES]\n"
-                     "       [--pause MS] [--begin TEXT] [--expect DATEI] [--log DATEI]\n"
-                     "       [--link PFAD] [--lifetime SEKUNDEN] [--silent]\n";
-        return 2;
+        (o.help ? std::cout : std::cerr)
+            << "Aufruf: korvala-device-sim [--records N] [--seed S] [--piece BYTES]\n"
+               "       [--pause MS] [--begin TEXT] [--expect DATEI] [--log DATEI]\n"
+               "       [--link PFAD] [--lifetime SEKUNDEN] [--silent]\n";
+        return o.help ? 0 : 2;
     }
 
     termios raw{};
