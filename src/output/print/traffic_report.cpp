@@ -864,6 +864,9 @@ void ReportWriter::dayPage(const DayPage& page) {
 
     double y = kBodyTop + textH + 2;
     const double chartH = (kBodyBottom - y - 4) / 2;
+    // Only a remark of dozens of lines gets here; the text is what the page is for.
+    if (chartH < 30)
+        return;
     std::vector<std::pair<int, std::int64_t>> classes;
     for (std::size_t j = 0; j < page.stats.classUpper.size(); ++j)
         classes.emplace_back(page.stats.classUpper[j] - 10, page.stats.classCounts[j]);
