@@ -106,6 +106,8 @@ class TestDatAndTime : public QObject {
         datAndtime dlg(dialogs, clock());
         dlg.show();
         // /proc takes no new files, even from root.
+        if (!QDir(QStringLiteral("/proc")).exists())
+            QSKIP("no /proc to stand in for a read-only card");
         dlg.setDrives({QStringLiteral("/proc")});
         QVERIFY(!dlg.saveTime_Click(QStringLiteral("/03/12/2026/16:17:46"), dlg.drive()));
         QCOMPARE(dialogs.calls.size(), std::size_t{1});
