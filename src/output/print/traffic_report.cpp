@@ -1058,27 +1058,33 @@ void ReportWriter::comparisonPage() {
     };
     for (const ComparedDay& d : cmp.days) {
         const ComparedFigures& g = d.figures;
-        dayRows.push_back(
-            {QString::number(d.day), optFixed(g.vehicles.before, 0), optFixed(g.vehicles.after, 0),
-             diff(g.vehicles.difference(), 0), speedText(g.v50.before), speedText(g.v50.after),
-             diff(g.v50.difference(), 1), speedText(g.v85.before), speedText(g.v85.after),
-             diff(g.v85.difference(), 1), optPercent(g.shareOver.before),
-             optPercent(g.shareOver.after), diff(g.shareOver.difference(), 1, 100)});
+        // Day n meets day n; the weekdays show whether like is compared with like.
+        auto shortDay = [](const std::optional<int>& w) {
+            return w ? weekdayName(w).left(2) : kDash;
+        };
+        dayRows.push_back({QString::number(d.day) + QLatin1Char(' ') + shortDay(d.weekdayBefore) +
+                               QLatin1Char('/') + shortDay(d.weekdayAfter),
+                           optFixed(g.vehicles.before, 0), optFixed(g.vehicles.after, 0),
+                           diff(g.vehicles.difference(), 0), speedText(g.v50.before),
+                           speedText(g.v50.after), diff(g.v50.difference(), 1),
+                           speedText(g.v85.before), speedText(g.v85.after),
+                           diff(g.v85.difference(), 1), optPercent(g.shareOver.before),
+                           optPercent(g.shareOver.after), diff(g.shareOver.difference(), 1, 100)});
     }
     const QString v = QStringLiteral("V"), n = QStringLiteral("N"), dd = QStringLiteral("Δ");
     y = drawTable(c_, kLeft, y,
-                  {{QStringLiteral("Tag"), 9, true},
-                   {QStringLiteral("Fz. ") + v, 13, true},
-                   {QStringLiteral("Fz. ") + n, 13, true},
-                   {QStringLiteral("Fz. ") + dd, 13, true},
+                  {{QStringLiteral("Tag"), 16, false},
+                   {QStringLiteral("Fz. ") + v, 12, true},
+                   {QStringLiteral("Fz. ") + n, 12, true},
+                   {QStringLiteral("Fz. ") + dd, 12, true},
                    {QStringLiteral("v50 ") + v, 11, true},
                    {QStringLiteral("v50 ") + n, 11, true},
-                   {QStringLiteral("v50 ") + dd, 12, true},
+                   {QStringLiteral("v50 ") + dd, 11, true},
                    {QStringLiteral("v85 ") + v, 11, true},
                    {QStringLiteral("v85 ") + n, 11, true},
-                   {QStringLiteral("v85 ") + dd, 12, true},
-                   {QString::fromUtf8("über ") + v, 17, true},
-                   {QString::fromUtf8("über ") + n, 17, true},
+                   {QStringLiteral("v85 ") + dd, 11, true},
+                   {QString::fromUtf8("über ") + v, 16, true},
+                   {QString::fromUtf8("über ") + n, 16, true},
                    {QString::fromUtf8("über ") + dd + QStringLiteral(" Pp."), 20, true}},
                   dayRows, 7, 4.6) +
         1.5;
