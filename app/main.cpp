@@ -1,4 +1,5 @@
-// The window program: `korvala [FILE]` opens the main window, with FILE loaded when given.
+// The window program: `korvala [FILE]` opens the main window, with FILE loaded when given;
+// `korvala --pdf OUT [--limit N] FILE` writes the traffic report of FILE without any window.
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -9,6 +10,13 @@
 #include <QTabWidget>
 #include <QTranslator>
 
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "device/qt/device_controller.h"
+#include "device/qt/qt_serial_link.h"
+#include "output/print/traffic_report.h"
 #include "ui/datandtime.h"
 #include "ui/form1.h"
 #include "ui/qt_dialogs.h"
@@ -48,9 +56,33 @@ int takeScreenshots(korvala::ui::Form1& window, const QString& dir) {
     return ok ? 0 : 1;
 }
 
+// Whether the command line asks for the headless report. Looked at before the application object
+// exists, because only then can the platform still be chosen.
+bool wantsHeadlessPdf(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--") == 0)
+            return false;
+        if (std::strcmp(argv[i], "--pdf") == 0 || std::strncmp(argv[i], "--pdf=", 6) == 0)
+            return true;
+    }
+    return false;
+}
+
+void sayError(const QString& message) {
+    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    const bool headless = wantsHeadlessPdf(argc, argv);
+    // The report is drawn on a QPdfWriter and needs no screen; without one, the default platform
+    // would abort before a single page is written (a build server, a cron job).
+    if (headless && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("korvala"));
     QApplication::setApplicationVersion(QStringLiteral("0.6.1"));
@@ -72,11 +104,56 @@ int main(int argc, char** argv) {
                                                  "und beenden."),
                                   QStringLiteral("VERZEICHNIS"));
     screenshot.setFlags(QCommandLineOption::HiddenFromHelp);
+    const QCommandLineOption pdf(QStringLiteral("pdf"),
+                                 QString::fromUtf8("Verkehrsbericht von DATEI als PDF nach AUSGABE "
+                                                   "schreiben, ohne Fenster, und beenden."),
+                                 QStringLiteral("AUSGABE"));
+    const QCommandLineOption limit(
+        QStringLiteral("limit"),
+        QString::fromUtf8("Zulässige Höchstgeschwindigkeit für --pdf in km/h (Vorgabe: %1).")
+            .arg(korvala::kDefaultSpeedLimit),
+        QStringLiteral("N"));
+    const QCommandLineOption deviceLink(
+        QStringLiteral("device-link"),
+        QString::fromUtf8("Datenübertragung über die serielle Schnittstelle anbieten."));
+    const QCommandLineOption devicePort(
+        QStringLiteral("device-port"),
+        QStringLiteral("Weitere serielle Schnittstelle (Gerätepfad)."), QStringLiteral("PFAD"));
     parser.addOption(noSplash);
     parser.addOption(screenshot);
+    parser.addOption(pdf);
+    parser.addOption(limit);
+    parser.addOption(deviceLink);
+    parser.addOption(devicePort);
     parser.addPositionalArgument(QStringLiteral("DATEI"),
                                  QStringLiteral("Messdatei (.spt oder .log), die geöffnet wird."));
     parser.process(app);
+
+    if (headless) {
+        int speedLimit = korvala::kDefaultSpeedLimit;
+        if (parser.isSet(limit)) {
+            const std::optional<int> parsed = korvala::parseSpeedLimit(parser.value(limit));
+            if (!parsed) {
+                sayError(QString::fromUtf8("Fehler: Die zulässige Höchstgeschwindigkeit muss eine "
+                                           "ganze Zahl von %1 bis %2 km/h sein (angegeben: %3).")
+                             .arg(korvala::kMinSpeedLimit)
+                             .arg(korvala::kMaxSpeedLimit)
+                             .arg(parser.value(limit)));
+                return korvala::kPdfExitBadLimit;
+            }
+            speedLimit = *parsed;
+        }
+        const QStringList inputs = parser.positionalArguments();
+        if (inputs.size() != 1) {
+            sayError(
+                QString::fromUtf8("Fehler: --pdf braucht genau eine Messdatei (.spt oder "
+                                  ".log)."));
+            return korvala::kPdfExitBadFile;
+        }
+        return korvala::runHeadlessPdf(QDir::current().absoluteFilePath(inputs.constFirst()),
+                                       QDir::current().absoluteFilePath(parser.value(pdf)),
+                                       speedLimit);
+    }
 
     korvala::ui::QtDialogs dialogs;
     korvala::ui::Form1Options options;
@@ -87,6 +164,17 @@ int main(int argc, char** argv) {
         korvala::ui::datAndtime dialog(dialogs, {}, &window);
         dialogs.runModal(dialog);
     };
+
+    // The transfer from the measuring device is offered only on request: most users evaluate
+    // files someone else read out, and an unused port menu only confuses them.
+    std::unique_ptr<korvala::QtSerialLink> serialLink;
+    std::unique_ptr<korvala::DeviceController> device;
+    if (parser.isSet(deviceLink) || parser.isSet(devicePort)) {
+        serialLink = std::make_unique<korvala::QtSerialLink>(
+            parser.values(devicePort) + korvala::QtSerialLink::systemPortNames());
+        device = std::make_unique<korvala::DeviceController>(window, *serialLink);
+        window.setDeviceLinkVisible(true);
+    }
     window.show();
 
     const QStringList files = parser.positionalArguments();
