@@ -36,6 +36,21 @@ std::vector<ChartColumn> hourRows(const DayStats& stats, int w, int s) {
     return rows;
 }
 
+CountAxis countAxis(int highest) {
+    highest = std::max(1, highest);
+    constexpr long long kTicks = 5;
+    long long step = 1;
+    for (long long power = 1;; power *= 10) {
+        for (long long factor : {1, 2, 5}) {
+            if (factor * power * kTicks >= highest) {
+                step = factor * power;
+                const long long top = (highest + step - 1) / step * step;
+                return {static_cast<int>(top), static_cast<int>(step)};
+            }
+        }
+    }
+}
+
 std::string pointCaption(long long number) {
     return numberWithSign(number) + " KFZ";
 }

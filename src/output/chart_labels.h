@@ -39,6 +39,14 @@ inline constexpr int hourStartMax(int w) {
 // window can always show w+1 rows. Out-of-range arguments are clamped to the scroll-bar limits.
 std::vector<ChartColumn> hourRows(const DayStats& stats, int w, int s);
 
+// The count axis of a chart: 0 .. top in whole steps of 1, 2 or 5 times a power of ten, about
+// five of them, so no tick falls between two whole vehicles.
+struct CountAxis {
+    int top = 1;
+    int step = 1;
+};
+CountAxis countAxis(int highest);
+
 // Caption under the hourly chart after a point was picked, e.g. " 5 KFZ".
 std::string pointCaption(long long number);
 

@@ -119,8 +119,11 @@ void HourChart::rebuildChart() {
     }
     auto* counts = new QValueAxis(chart);
     counts->setLabelFormat(QStringLiteral("%d"));
-    counts->setRange(0, std::max(1, highest));
-    counts->applyNiceNumbers();
+    const CountAxis scale = countAxis(highest);
+    counts->setRange(0, scale.top);
+    counts->setTickType(QValueAxis::TicksDynamic);
+    counts->setTickAnchor(0);
+    counts->setTickInterval(scale.step);
     chart->addAxis(counts, Qt::AlignLeft);
 
     if (type_ == chart_type::Line) {

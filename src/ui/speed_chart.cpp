@@ -94,8 +94,11 @@ void SpeedChart::redraw() {
         bars->attachAxis(categories);
         auto* counts = new QValueAxis(chart);
         counts->setLabelFormat(QStringLiteral("%d"));
-        counts->setRange(0, std::max(1, highest));
-        counts->applyNiceNumbers();
+        const CountAxis scale = countAxis(highest);
+        counts->setRange(0, scale.top);
+        counts->setTickType(QValueAxis::TicksDynamic);
+        counts->setTickAnchor(0);
+        counts->setTickInterval(scale.step);
         chart->addAxis(counts, Qt::AlignLeft);
         bars->attachAxis(counts);
     }

@@ -91,6 +91,21 @@ TEST(HourChartRows, DayWithoutVehiclesShowsZerosWithLabels) {
     }
 }
 
+TEST(ChartAxis, WholeStepsOfOneTwoOrFive) {
+    struct Case {
+        int highest, top, step;
+    };
+    for (const Case& c :
+         {Case{0, 1, 1}, Case{1, 1, 1}, Case{5, 5, 1}, Case{6, 6, 2}, Case{7, 8, 2},
+          Case{24, 25, 5}, Case{26, 30, 10}, Case{99, 100, 20}, Case{32767, 40000, 10000}}) {
+        const auto axis = korvala::countAxis(c.highest);
+        EXPECT_EQ(axis.top, c.top) << c.highest;
+        EXPECT_EQ(axis.step, c.step) << c.highest;
+        EXPECT_GE(axis.top, c.highest);
+        EXPECT_EQ(axis.top % axis.step, 0);
+    }
+}
+
 TEST(HourChartRows, PointCaption) {
     EXPECT_EQ(korvala::pointCaption(5), " 5 KFZ");
     EXPECT_EQ(korvala::pointCaption(0), " 0 KFZ");

@@ -1,0 +1,93 @@
+#include "ui/chart_wiring.h"
+
+#include <QLayout>
+#include <QPrinter>
+#include <QTextEdit>
+#include <QToolButton>
+
+#include "output/print/button_icons.h"
+#include "output/print/picture_print.h"
+#include "output/print/print_rtb.h"
+#include "ui/dialogs.h"
+#include "ui/druck.h"
+#include "ui/form1.h"
+#include "ui/hour_chart.h"
+#include "ui/speed_chart.h"
+
+namespace korvala {
+
+namespace {
+
+void picture(QToolButton* button, ButtonPicture kind) {
+    button->setIcon(buttonIcon(kind));
+    button->setIconSize(QSize(32, 32));
+    button->setToolButtonStyle(Qt::ToolButtonIconOnly);  // the tooltip keeps the name
+}
+
+void addTo(QWidget* host, QWidget* child) {
+    if (host->layout() == nullptr) {
+        new QVBoxLayout(host);
+    }
+    host->layout()->addWidget(child);
+}
+
+}  // namespace
+
+ChartViews wireChartsAndPrinting(ui::Form1& form, PrinterChooser choose) {
+    if (!choose) {
+        ui::Form1* window = &form;
+        choose = chooserWithCopies([window](QPrinter& printer, int& copies) {
+            return window->dialogs().choosePrinter(printer, copies);
+        });
+    }
+    ChartViews views;
+    views.speed = new SpeedChart(form.speedChartHost);
+    views.hour = new HourChart(form.hourChartHost);
+    addTo(form.speedChartHost, views.speed);
+    addTo(form.hourChartHost, views.hour);
+
+    // Hourly chart first, as an evaluation always redraws them.
+    form.chartsRefresh = [&form, views] {
+        views.hour->setStats(form.session().stats);
+        views.speed->speedChart(form.session().stats);
+    };
+    form.chartsRefresh();
+
+    picture(form.cmd_bar, ButtonPicture::Bar);
+    picture(form.cmd_pie, ButtonPicture::Pie);
+    picture(form.cmd_bar1, ButtonPicture::Bar);
+    picture(form.cmd_line1, ButtonPicture::Line);
+    picture(form.cmd_printCh1, ButtonPicture::Print);
+    picture(form.cmd_printCh2, ButtonPicture::Print);
+    picture(form.cmd_printProtokoll, ButtonPicture::Print);
+
+    QObject::connect(form.cmd_bar, &QToolButton::clicked, views.speed,
+                     [views] { views.speed->setChartType(chart_type::Bar); });
+    QObject::connect(form.cmd_pie, &QToolButton::clicked, views.speed,
+                     [views] { views.speed->setChartType(chart_type::Pie); });
+    QObject::connect(form.cmd_bar1, &QToolButton::clicked, views.hour,
+                     [views] { views.hour->setChartType(chart_type::Bar); });
+    QObject::connect(form.cmd_line1, &QToolButton::clicked, views.hour,
+                     [views] { views.hour->setChartType(chart_type::Line); });
+
+    // The speed chart prints at half size when it is taller in proportion than the page.
+    QObject::connect(form.cmd_printCh1, &QToolButton::clicked, &form, [&form, views, choose] {
+        const QPicture chart = renderChartPicture(views.speed);
+        form.faktor = 2;
+        Druck preview(chart, form.faktor, choose, &form);
+        form.dialogs().runModal(preview);
+    });
+    QObject::connect(form.cmd_printCh2, &QToolButton::clicked, &form, [&form, views, choose] {
+        const QPicture chart = renderChartPicture(views.hour->chartView());
+        form.faktor = 1;
+        Druck preview(chart, form.faktor, choose, &form);
+        form.dialogs().runModal(preview);
+    });
+    QObject::connect(form.cmd_printProtokoll, &QToolButton::clicked, &form, [&form, choose] {
+        QPrinter printer(QPrinter::HighResolution);
+        printWithDialog(*form.rtf->document(), printer, choose, &form);
+    });
+    return views;
+}
+
+}  // namespace korvala
