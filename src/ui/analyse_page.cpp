@@ -100,7 +100,6 @@ AnalysePage::AnalysePage(QWidget* parent) : QWidget(parent) {
     limit_->setRange(kMinSpeedLimit, kMaxSpeedLimit);
     limit_->setValue(kDefaultSpeedLimit);
     limit_->setSuffix(QStringLiteral(" km/h"));
-    limit_->setKeyboardTracking(false);
     limitCaption->setBuddy(limit_);
     limitRow->addWidget(limitCaption);
     limitRow->addWidget(limit_);
