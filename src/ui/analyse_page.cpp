@@ -11,6 +11,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <string>
 
 #include "model/speed.h"
@@ -374,8 +375,11 @@ void AnalysePage::fillWeek() {
         height += week_->rowHeight(r);
     }
     int width = 2 * week_->frameWidth();
+    // From the contents, not the column widths: the stretched last column would otherwise feed
+    // its own width back into the minimum.
     for (int c = 0; c < week_->columnCount(); ++c) {
-        width += week_->columnWidth(c);
+        width += std::max(static_cast<const QAbstractItemView*>(week_)->sizeHintForColumn(c),
+                          week_->horizontalHeader()->sectionSizeHint(c));
     }
     week_->setFixedHeight(height);
     week_->setMinimumWidth(width);
