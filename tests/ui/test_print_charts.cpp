@@ -1,8 +1,10 @@
 // Chart printing: the picture, its scaling onto the page and the preview's buttons.
 
+#include <QFileDialog>
 #include <QPainter>
 #include <QPicture>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -244,6 +246,28 @@ class TestPrintCharts : public QObject {
         QCOMPARE(pageCount(file), 1);
         const QRect area = darkArea(render(file, file + QStringLiteral("-png"), 72));
         QVERIFY2(qAbs(area.height() - 298) <= 2, qPrintable(QString::number(area.height())));
+    }
+
+    void withoutPrintersTheChoiceIsAPdfFile() {
+        if (!QPrinterInfo::availablePrinterNames().isEmpty()) {
+            QSKIP("printers are installed: the system's printer dialog is shown instead");
+        }
+        const QString name = dir_.filePath(QStringLiteral("ohne-drucker"));
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            dialog->selectFile(name);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        QPrinter printer(QPrinter::HighResolution);
+        QVERIFY(choosePrinterOrPdf(printer, nullptr));
+        QCOMPARE(printer.outputFormat(), QPrinter::PdfFormat);
+        QCOMPARE(printer.outputFileName(), name + QStringLiteral(".pdf"));
+
+        QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+        QPrinter untouched;
+        QVERIFY(!choosePrinterOrPdf(untouched, nullptr));
+        QVERIFY(untouched.outputFileName().isEmpty());
     }
 
     void previewChartRunsModallyFromAChart() {
