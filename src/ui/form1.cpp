@@ -34,6 +34,7 @@
 #include "ui/app_texts.h"
 #include "ui/day_buttons.h"
 #include "ui/day_grid_model.h"
+#include "ui/report_actions.h"
 #include "ui/splash.h"
 #include "ui/twips.h"
 
@@ -167,6 +168,7 @@ Form1::Form1(Dialogs& dialogs, Form1Options options, QWidget* parent)
         panels[i]->setText(QString::fromStdString(session_.panels[i]));
     }
     statusDirty_ = 0;
+    reportActions = new ReportActions(*this);
     Timer1->start();
 }
 

@@ -34,6 +34,7 @@ namespace korvala::ui {
 class AnalysePage;
 class DayButtons;
 class DayGridModel;
+class ReportActions;
 
 // The status bar; a mouse press on it counts as an activation (the way to the debug column).
 class StatusBar final : public QStatusBar {
@@ -173,7 +174,8 @@ class Form1 final : public QMainWindow {
     QToolButton* cmd_printCh2;
     QTextEdit* rtf;
     QToolButton* cmd_printProtokoll;
-    AnalysePage* analysePage;  // figures of the whole measurement, refreshed after every load
+    AnalysePage* analysePage;      // figures of the whole measurement, refreshed after every load
+    ReportActions* reportActions;  // the PDF report and the comparison ("Datei" entries)
 
     // ---- overlays, status bar, debug column, timers ----
     QFrame* dlg_input;
@@ -195,6 +197,8 @@ class Form1 final : public QMainWindow {
     void dayShown(int index);
     // A status panel (1..5) changed.
     void statusChanged(int panel, const QString& text);
+    // The views were refreshed from a newly loaded or received measurement.
+    void sessionRefreshed();
 
   protected:
     void closeEvent(QCloseEvent* event) override;

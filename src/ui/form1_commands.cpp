@@ -323,6 +323,7 @@ void Form1::refreshFromSession() {
     MSFlex[static_cast<std::size_t>(session_.selectedDay)]->show();
     refreshDayViews();
     analysePage->refresh(session_);
+    emit sessionRefreshed();
 }
 
 void Form1::refreshDayViews() {
