@@ -20,11 +20,6 @@ namespace korvala::cli {
 
 namespace {
 
-[[noreturn]] void fail(int code, const std::string& message) {
-    std::cerr << message << '\n';
-    throw CLI::RuntimeError(code);
-}
-
 int parseLimit(const std::string& text) {
     int limit = 0;
     const char* end = text.data() + text.size();
@@ -35,28 +30,6 @@ int parseLimit(const std::string& text) {
                              std::to_string(kMaxSpeedLimit) + " km/h sein (angegeben: \"" + text +
                              "\").");
     return limit;
-}
-
-void openOrFail(Session& session, const std::string& path) {
-    const LoadResult r = session.openFile(path);
-    switch (r.outcome) {
-        case LoadOutcome::Loaded:
-            return;
-        case LoadOutcome::NotReadable:
-            fail(kExitBadFile, "Fehler: Die Datei \"" + path + "\" kann nicht gelesen werden" +
-                                   (r.systemError.empty() ? "." : ": " + r.systemError));
-        case LoadOutcome::UnknownKind:
-            fail(kExitBadFile, "Fehler: \"" + path +
-                                   "\" ist weder eine .spt- noch eine .log-Datei (die Endung "
-                                   "entscheidet, Groß-/Kleinschreibung zählt).");
-        case LoadOutcome::NotDeviceLog:
-            fail(kExitBadFile, "Fehler: \"" + path +
-                                   "\" ist kein Protokoll des Messgeräts (die erste Zeile "
-                                   "beginnt nicht mit \"/\").");
-        case LoadOutcome::WrongFormat:
-            break;
-    }
-    fail(kExitBadFile, "Falsches Format! " + path);
 }
 
 // ---- text helpers (German conventions, independent of the machine's locale) ----

@@ -41,11 +41,6 @@ struct Inputs {
     }
 };
 
-[[noreturn]] void fail(int code, const std::string& message) {
-    std::cerr << message << '\n';
-    throw CLI::RuntimeError(code);
-}
-
 void addFile(CLI::App* sub, Inputs& in) {
     sub->add_option("FILE", in.file, "Messdatei (.log vom Gerät oder .spt des Programms)")
         ->required();
@@ -71,29 +66,6 @@ void checkDate(const Inputs& in) {
     if (in.startDateOpt && in.startDateOpt->count() > 0 && !Timestamp::parseDate(in.startDate))
         fail(kExitUsage, "Falsche Datums-Format! \"" + in.startDate +
                              "\" ist kein Datum (erwartet tt.mm.jj, z. B. 03.12.26).");
-}
-
-// Opens the file into `session`; anything but a measurement ends the program with a message.
-void openOrFail(Session& session, const std::string& path) {
-    LoadResult r = session.openFile(path);
-    switch (r.outcome) {
-        case LoadOutcome::Loaded:
-            return;
-        case LoadOutcome::NotReadable:
-            fail(kExitBadFile, "Fehler: Die Datei \"" + path + "\" kann nicht gelesen werden" +
-                                   (r.systemError.empty() ? "." : ": " + r.systemError));
-        case LoadOutcome::UnknownKind:
-            fail(kExitBadFile, "Fehler: \"" + path +
-                                   "\" ist weder eine .spt- noch eine .log-Datei (die Endung "
-                                   "entscheidet, Groß-/Kleinschreibung zählt).");
-        case LoadOutcome::NotDeviceLog:
-            fail(kExitBadFile, "Fehler: \"" + path +
-                                   "\" ist kein Protokoll des Messgeräts (die erste Zeile "
-                                   "beginnt nicht mit \"/\").");
-        case LoadOutcome::WrongFormat:
-            fail(kExitBadFile, "Falsches Format! " + path);
-    }
-    fail(kExitBadFile, "Falsches Format! " + path);
 }
 
 // Open, then type the site fields: the order the window's user follows.

@@ -2,6 +2,11 @@
 // korvala-cli is a set of subcommands; each file registers its own on the application.
 
 #include <CLI/CLI.hpp>
+#include <string>
+
+namespace korvala {
+class Session;
+}
 
 namespace korvala::cli {
 
@@ -14,6 +19,11 @@ inline constexpr int kExitWriteFailed = 3;  // the output file could not be writ
 inline constexpr const char* kExitCodesHelp =
     "Exit-Codes: 0 ok, 1 falscher Aufruf oder unlesbares Datum, 2 Datei nicht lesbar oder keine "
     "Messung, 3 Zieldatei nicht schreibbar.";
+
+// Prints `message` to stderr and ends the subcommand with `code`.
+[[noreturn]] void fail(int code, const std::string& message);
+// Opens `path` into `session`; anything but a measurement ends the program with a message.
+void openOrFail(Session& session, const std::string& path);
 
 // report, json, csv, rtf, spt
 void addMeasurementCommands(CLI::App& app);
