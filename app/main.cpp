@@ -17,6 +17,7 @@
 #include "device/qt/device_controller.h"
 #include "device/qt/qt_serial_link.h"
 #include "output/print/traffic_report.h"
+#include "ui/chart_wiring.h"
 #include "ui/datandtime.h"
 #include "ui/form1.h"
 #include "ui/qt_dialogs.h"
@@ -160,6 +161,7 @@ int main(int argc, char** argv) {
     options.showSplash = !parser.isSet(noSplash) && !parser.isSet(screenshot);
     korvala::ui::Form1 window(dialogs, options);
     dialogs.setParent(&window);
+    korvala::wireChartsAndPrinting(window);
     window.openDateTimeDialog = [&window, &dialogs] {
         korvala::ui::datAndtime dialog(dialogs, {}, &window);
         dialogs.runModal(dialog);
