@@ -318,6 +318,33 @@ class TestAnalysePage : public QObject {
         QVERIFY(textPixel);
     }
 
+    // Too narrow for three digits: the cell stays a plain colour instead of numbers running
+    // into the neighbours.
+    void narrowMapDropsNumbersThatDoNotFit() {
+        Session s("06.12.26");
+        QVERIFY(load(s, QStringLiteral(KORVALA_DATA_DIR "/sample-7tage.log")));
+        HeatMap map;
+        map.setAnalysis(coreAnalysis(s, 50));
+        QImage image(320, 200, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPointSizeF(8);
+        const QRectF area(0, 0, 320, 200);
+        {
+            QPainter painter(&image);
+            painter.setFont(font);
+            map.paintOn(painter, area);
+        }
+        const QRectF cell = map.cellRect(area, 4, 17, font, &image);
+        QVERIFY(QFontMetricsF(font, &image).horizontalAdvance(map.cellText(4, 17)) > cell.width());
+        const QColor fill = map.cellColour(4, 17);
+        for (int x = static_cast<int>(cell.left() + 2); x < static_cast<int>(cell.right() - 2);
+             ++x) {
+            QCOMPARE(QColor(image.pixel(x, static_cast<int>(cell.center().y()))).name(),
+                     fill.name());
+        }
+    }
+
     void dataQualityListsDuplicatesImplausibleSpeedsAndTheFastest() {
         const QByteArray log =
             "/03/12/2026/07:00:00,48\r\n"
