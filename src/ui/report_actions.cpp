@@ -165,7 +165,9 @@ bool ReportActions::writeReport(const QString& path) {
     progress.setObjectName(QStringLiteral("reportProgress"));
     progress.setWindowTitle(Form1::messageTitle());
     progress.setWindowModality(Qt::ApplicationModal);
-    progress.setMinimumDuration(300);
+    // Shown at once: a week's report takes under a second, but "Abbrechen" must be reachable
+    // from the first page on, and the dialog only handles events once it is shown.
+    progress.setMinimumDuration(0);
     progress.setAutoReset(false);
     progress.setValue(0);
     QString error;
