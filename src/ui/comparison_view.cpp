@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLegend>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -75,11 +76,14 @@ QTableWidget* table(const QString& objectName, QWidget* parent) {
     return t;
 }
 
-// The page scrolls as a whole, so each table is as tall as its rows.
+// The page scrolls as a whole, so each table is as tall as its rows (plus the horizontal scroll
+// bar a narrow window gives the wide day table).
 void fitHeight(QTableWidget* t) {
     t->resizeColumnsToContents();
     t->resizeRowsToContents();
-    int h = t->horizontalHeader()->height() + 2 * t->frameWidth();
+    int h = t->horizontalHeader()->sizeHint().height() + 2 * t->frameWidth();
+    if (t->horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOff)
+        h += t->horizontalScrollBar()->sizeHint().height();
     for (int r = 0; r < t->rowCount(); ++r)
         h += t->rowHeight(r);
     t->setFixedHeight(h);
@@ -99,6 +103,7 @@ ComparisonView::ComparisonView(QWidget* parent) : QGroupBox(parent) {
     layout->addWidget(sources_);
 
     whole_ = table(QStringLiteral("comparisonWhole"), this);
+    whole_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     whole_->setColumnCount(3);
     whole_->setHorizontalHeaderLabels(
         {qs(kBeforeCaption), qs(kAfterCaption), qs(kDifferenceCaption)});
@@ -106,6 +111,7 @@ ComparisonView::ComparisonView(QWidget* parent) : QGroupBox(parent) {
 
     days_ = table(QStringLiteral("comparisonDays"), this);
     days_->verticalHeader()->hide();
+    days_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     const QString v = QStringLiteral("\nVorher"), n = QStringLiteral("\nNachher"),
                   d = QStringLiteral("\nDifferenz");
     QStringList headers{QStringLiteral("Tag\n(Vorher/Nachher)")};
@@ -235,7 +241,10 @@ void ComparisonView::setComparison(const Comparison* comparison, const Analysis&
     x->append(categories);
     x->setTitleText(QStringLiteral("Geschwindigkeit in km/h"));
     auto* y = new QValueAxis();
-    y->setRange(0, top > 0 ? std::ceil(top / 5.0) * 5.0 : 5.0);
+    // Whole tens, so the grid lines fall on readable shares.
+    const double ceiling = std::clamp(std::ceil(top / 10.0) * 10.0, 10.0, 100.0);
+    y->setRange(0, ceiling);
+    y->setTickCount(static_cast<int>(ceiling / 10.0) + 1);
     y->setLabelFormat(QStringLiteral("%.0f"));
     y->setTitleText(QStringLiteral("Anteil in %"));
     chart_->addAxis(x, Qt::AlignBottom);
