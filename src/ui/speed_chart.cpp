@@ -9,8 +9,24 @@
 #include <QPieSeries>
 #include <QPieSlice>
 #include <QValueAxis>
+#include <iterator>
 
 namespace korvala {
+
+namespace {
+
+// The chart theme runs out of distinct colours after five series and fades into near-white;
+// a day easily has more occupied classes than that.
+QColor classColour(std::size_t index) {
+    static const QColor palette[] = {
+        QColor(0x20, 0x9f, 0xdf), QColor(0x99, 0xca, 0x53), QColor(0xf6, 0xa6, 0x25),
+        QColor(0x6d, 0x5f, 0xd5), QColor(0xbf, 0x59, 0x3e), QColor(0x2e, 0x8b, 0x57),
+        QColor(0xd6, 0x3a, 0x8a), QColor(0x8c, 0x6d, 0x46), QColor(0x4f, 0x6d, 0x7a),
+        QColor(0xe0, 0xc0, 0x1c), QColor(0x1b, 0x5e, 0xa8), QColor(0x9e, 0x9e, 0x9e)};
+    return palette[index % std::size(palette)];
+}
+
+}  // namespace
 
 SpeedChart::SpeedChart(QWidget* parent) : QChartView(parent) {
     setObjectName(QStringLiteral("MSChart1"));
@@ -73,15 +89,21 @@ void SpeedChart::redraw() {
 
     if (type_ == chart_type::Pie) {
         auto* pie = new QPieSeries(chart);
-        for (const auto& column : columns_) {
-            pie->append(QString::fromStdString(column.label), column.value);
+        for (std::size_t k = 0; k < columns_.size(); ++k) {
+            QPieSlice* slice =
+                pie->append(QString::fromStdString(columns_[k].label), columns_[k].value);
+            slice->setColor(classColour(k));
+            slice->setBorderColor(Qt::white);
         }
         chart->addSeries(pie);
     } else {
         auto* bars = new QBarSeries(chart);
         int highest = 0;
-        for (const auto& column : columns_) {
+        for (std::size_t k = 0; k < columns_.size(); ++k) {
+            const auto& column = columns_[k];
             auto* set = new QBarSet(QString::fromStdString(column.label));
+            set->setColor(classColour(k));
+            set->setBorderColor(classColour(k));
             *set << column.value;
             bars->append(set);
             highest = std::max<int>(highest, column.value);

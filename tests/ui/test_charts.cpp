@@ -7,6 +7,7 @@
 #include <QLineSeries>
 #include <QPieSeries>
 #include <QPieSlice>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <cstdio>
@@ -103,6 +104,28 @@ class TestCharts : public QObject {
         QVERIFY(onlySeries<QBarSeries>(chart.chart()) != nullptr);
         QCOMPARE(barLabels(onlySeries<QBarSeries>(chart.chart())),
                  QStringList{QStringLiteral(" 0 - 9 km/h  2 KFZ  ")});
+    }
+
+    void manyClassesStayDistinguishable() {
+        DayStats stats;
+        for (int k = 1; k <= 12; ++k) {
+            stats.classUpper.push_back(10 * k);
+            stats.classCounts.push_back(static_cast<std::int16_t>(k));
+        }
+        SpeedChart chart;
+        chart.speedChart(stats);
+        QSet<QRgb> colours;
+        for (QBarSet* set : onlySeries<QBarSeries>(chart.chart())->barSets()) {
+            QVERIFY2(set->color().lightness() < 200, qPrintable(set->label()));
+            colours.insert(set->color().rgb());
+        }
+        QCOMPARE(colours.size(), 12);
+        chart.setChartType(chart_type::Pie);
+        colours.clear();
+        for (QPieSlice* slice : onlySeries<QPieSeries>(chart.chart())->slices()) {
+            colours.insert(slice->color().rgb());
+        }
+        QCOMPARE(colours.size(), 12);
     }
 
     void speedChartDayWithoutVehiclesHasNoColumns() {
