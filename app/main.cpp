@@ -69,6 +69,20 @@ bool wantsHeadlessPdf(int argc, char** argv) {
     return false;
 }
 
+// --help and --version only print and quit, so they too must work where no screen is.
+bool onlyPrints(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        if (std::strcmp(a, "--") == 0)
+            return false;
+        for (const char* option : {"-h", "--help", "--help-all", "-v", "--version"}) {
+            if (std::strcmp(a, option) == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
 void sayError(const QString& message) {
     std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
 }
@@ -79,7 +93,7 @@ int main(int argc, char** argv) {
     const bool headless = wantsHeadlessPdf(argc, argv);
     // The report is drawn on a QPdfWriter and needs no screen; without one, the default platform
     // would abort before a single page is written (a build server, a cron job).
-    if (headless && qEnvironmentVariableIsEmpty("DISPLAY") &&
+    if ((headless || onlyPrints(argc, argv)) && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");

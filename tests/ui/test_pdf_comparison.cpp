@@ -121,6 +121,7 @@ class TestPdfComparison : public QObject {
     void headlessReportWithoutDisplay();
     void headlessRejectsBadInput_data();
     void headlessRejectsBadInput();
+    void helpWithoutDisplay();
 };
 
 void TestPdfComparison::entriesFollowTheMeasurement() {
@@ -404,6 +405,16 @@ void TestPdfComparison::headlessRejectsBadInput() {
     QCOMPARE(p->exitCode(), exitCode);
     QVERIFY(QString::fromLocal8Bit(p->readAllStandardError()).contains(QStringLiteral("Fehler")));
     QVERIFY(!QFileInfo::exists(out));
+}
+
+void TestPdfComparison::helpWithoutDisplay() {
+    QProcess* p = headless(this, {QStringLiteral("--help")});
+    QCOMPARE(p->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p->exitCode(), 0);
+    const QString help = QString::fromLocal8Bit(p->readAllStandardOutput());
+    for (const QString& option : {QStringLiteral("--pdf"), QStringLiteral("--limit"),
+                                  QStringLiteral("--device-link"), QStringLiteral("--device-port")})
+        QVERIFY2(help.contains(option), qPrintable(option));
 }
 
 QTEST_MAIN(TestPdfComparison)
