@@ -20,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -28,6 +29,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
 
 #include "ui/analyse_page.h"
@@ -140,6 +142,8 @@ Form1::Form1(Dialogs& dialogs, Form1Options options, QWidget* parent)
     };
 
     resize(twipsToPxX(kNormalWidthTwips, this), twipsToPxY(kHeightTwips, this));
+    keepOnScreen();
+    setAcceptDrops(true);
 
     // Start-up, in the order the program has always run it.
     if (options_.showSplash) {
@@ -568,6 +572,45 @@ void Form1::statusBarActivated() {
     // The width is that of the whole window, frame included.
     const int frameExtra = frameGeometry().width() - geometry().width();
     resize(twipsToPxX(kDebugWidthTwips, this) - frameExtra, height());
+    keepOnScreen();
+}
+
+QRect clampToScreen(QRect window, QRect available) {
+    if (!available.isValid()) {
+        return window;
+    }
+    window.setWidth(std::min(window.width(), available.width()));
+    window.setHeight(std::min(window.height(), available.height()));
+    const int x =
+        std::clamp(window.left(), available.left(), available.right() - window.width() + 1);
+    const int y =
+        std::clamp(window.top(), available.top(), available.bottom() - window.height() + 1);
+    window.moveTo(x, y);
+    return window;
+}
+
+void Form1::keepOnScreen() {
+    const QScreen* s = screen();
+    if (s == nullptr) {
+        return;
+    }
+    // The screen's work area counts, not its full size: a window behind the task bar cannot be
+    // reached. Before the first show only the size is limited: the window system places the
+    // window itself, and a position set here would override that.
+    const QRect available = s->availableGeometry();
+    const QRect frame = frameGeometry();
+    const QRect inner = geometry();
+    const QRect clamped = clampToScreen(frame, available);
+    if (clamped == frame) {
+        return;
+    }
+    resize(clamped.width() - (frame.width() - inner.width()),
+           clamped.height() - (frame.height() - inner.height()));
+    if (isVisible()) {
+        // The layout may keep the window wider than asked; the top left corner stays reachable.
+        const QRect resized = frameGeometry();
+        move(clampToScreen(resized, available).topLeft());
+    }
 }
 
 void Form1::flushStatus() {

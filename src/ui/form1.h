@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QMainWindow>
+#include <QRect>
 #include <QStatusBar>
 
 #include <array>
@@ -61,6 +62,9 @@ struct Form1Options {
 // "description (pattern);;..." form. A description that already names its pattern in
 // parentheses is kept as it is.
 QString qtFileFilter(const QString& pipeFilter);
+
+// `window` (frame included) moved, and shrunk where it is larger, so it lies inside `available`.
+QRect clampToScreen(QRect window, QRect available);
 
 class Form1 final : public QMainWindow {
     Q_OBJECT
@@ -202,6 +206,8 @@ class Form1 final : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -215,6 +221,8 @@ class Form1 final : public QMainWindow {
     QWidget* buildDebugColumn();
     void prepareGrid(int index, QWidget* parent);
     void statusBarActivated();
+    // Keeps the whole window, frame included, on the screen it is shown on.
+    void keepOnScreen();
     void timer1Tick();
     void dlgCancelClicked();
     void text4LostFocus();

@@ -4,16 +4,21 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTextEdit>
+#include <QUrl>
 
 #include "model/encoding.h"
+#include "model/measurement_file.h"
 #include "ui/analyse_page.h"
 #include "ui/app_texts.h"
 #include "ui/day_buttons.h"
@@ -29,6 +34,20 @@ const QString kSaveFilter = QStringLiteral(" (*.spt)|*.spt");
 
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
+}
+
+// The one local measurement file a drag carries, or an empty string. Only names "Öffnen" would
+// load are taken, so a refused drop shows at once instead of ending in silence.
+QString droppableFile(const QMimeData* mime) {
+    if (mime == nullptr || !mime->hasUrls()) {
+        return {};
+    }
+    const QList<QUrl> urls = mime->urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile()) {
+        return {};
+    }
+    const QString path = urls.front().toLocalFile();
+    return fileKindOf(path.toStdString()) == FileKind::Unknown ? QString() : path;
 }
 
 }  // namespace
@@ -102,6 +121,31 @@ bool Form1::openPath(const QString& path) {
             break;
     }
     return loaded;
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppableFile(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void Form1::dropEvent(QDropEvent* event) {
+    const QString path = droppableFile(event->mimeData());
+    if (path.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // Unlike "Öffnen", a drop can come by accident while work is unsaved: ask first, and keep
+    // the data when the user cancels or the save fails.
+    saveall();
+    if (!session_.saved) {
+        return;
+    }
+    lastDialogName = path;
+    openPath(path);
 }
 
 // ---- saving ----

@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTextEdit>
@@ -460,16 +461,29 @@ void TestForm1::debugColumn() {
     QVERIFY(QTest::qWaitForWindowExposed(&f));
     const int normal = f.frameGeometry().width();
     const int wide = twipsToPxX(Form1::kDebugWidthTwips, &f);
+    const QRect screen = f.screen()->availableGeometry();
+    int atTen = normal;
     for (int i = 0; i < activations; ++i) {
         QTest::mouseClick(f.SB, Qt::LeftButton);
+        if (i == 9) {
+            atTen = f.frameGeometry().width();
+        }
         if (i == 10) {
             // Whatever the user does with the window afterwards, later activations leave it.
             f.resize(f.width() + 20, f.height());
         }
     }
     QCOMPARE(f.debugColumn->isHidden(), !uncovered);
-    const int expected = !uncovered ? normal : activations > 10 ? wide + 20 : wide;
-    QCOMPARE(f.frameGeometry().width(), expected);
+    if (uncovered) {
+        // On a screen wide enough the window takes the debug width; a smaller screen limits it.
+        if (wide <= screen.width()) {
+            QCOMPARE(atTen, wide);
+        } else {
+            QVERIFY(atTen > normal);
+            QVERIFY(atTen < wide);
+        }
+    }
+    QCOMPARE(f.frameGeometry().width(), activations > 10 ? atTen + 20 : atTen);
     QCOMPARE(f.Label10->text(), QStringLiteral("InBuffer"));
 }
 
