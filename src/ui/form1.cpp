@@ -194,16 +194,17 @@ QString Form1::todayText() const {
 }
 
 void Form1::buildMenus() {
-    fileMenu = menuBar()->addMenu(QStringLiteral("Datei"));
+    // The '&' marks the Alt key letter; Qt shows it underlined, never as a character.
+    fileMenu = menuBar()->addMenu(QStringLiteral("&Datei"));
     fileMenu->setObjectName(QStringLiteral("fileMenu"));
     act_file = fileMenu->menuAction();
     act_file->setObjectName(QStringLiteral("file"));
-    act_new = namedAction("new", QStringLiteral("Daten auslesen"), this);
-    act_open = namedAction("open", QString::fromUtf8("Öffnen"), this);
-    act_save = namedAction("save", QStringLiteral("Speichern"), this);
-    act_saveas = namedAction("saveas", QStringLiteral("Speichern unter"), this);
-    act_export = namedAction("export", QStringLiteral("Export (CSV)"), this);
-    act_exit = namedAction("exit", QStringLiteral("Beenden"), this);
+    act_new = namedAction("new", QStringLiteral("Daten &auslesen"), this);
+    act_open = namedAction("open", QString::fromUtf8("Ö&ffnen"), this);
+    act_save = namedAction("save", QStringLiteral("&Speichern"), this);
+    act_saveas = namedAction("saveas", QStringLiteral("Speichern &unter"), this);
+    act_export = namedAction("export", QStringLiteral("&Export (CSV)"), this);
+    act_exit = namedAction("exit", QStringLiteral("&Beenden"), this);
     act_exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
     fileMenu->addActions({act_new, act_open, act_save, act_saveas, act_export, act_exit});
     act_new->setVisible(false);
@@ -211,7 +212,7 @@ void Form1::buildMenus() {
     act_saveas->setEnabled(false);
     act_export->setEnabled(false);
 
-    portMenu_ = menuBar()->addMenu(QStringLiteral("Schnittstelle"));
+    portMenu_ = menuBar()->addMenu(QStringLiteral("&Schnittstelle"));
     portMenu_->setObjectName(QStringLiteral("portMenu"));
     act_port = portMenu_->menuAction();
     act_port->setObjectName(QStringLiteral("port"));
@@ -228,9 +229,9 @@ void Form1::buildMenus() {
     portMenu_->addAction(act_auto);
     act_port->setVisible(false);
 
-    act_loeschen = namedAction("loeschen", QString::fromUtf8("Karte löschen"), this);
-    act_dat_time = namedAction("dat_time", QStringLiteral("Datum/Uhrzeit"), this);
-    act_info = namedAction("info", QStringLiteral("Info"), this);
+    act_loeschen = namedAction("loeschen", QString::fromUtf8("&Karte löschen"), this);
+    act_dat_time = namedAction("dat_time", QStringLiteral("Datum/&Uhrzeit"), this);
+    act_info = namedAction("info", QStringLiteral("&Info"), this);
     menuBar()->addAction(act_loeschen);
     menuBar()->addAction(act_dat_time);
     menuBar()->addAction(act_info);

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -41,6 +42,9 @@ class TestForm1 : public QObject {
     void menuEntries_data();
     void menuEntries();
     void deviceLinkEntriesCanBeShown();
+    void captionHelpers_data();
+    void captionHelpers();
+    void altLettersUniquePerMenu();
     void dayButtonsAtStart();
 
     void keyPressMarksUnsaved_data();
@@ -143,6 +147,60 @@ void TestForm1::menuEntries_data() {
                           << "Info" << true << true;
 }
 
+void TestForm1::captionHelpers_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("letter");
+    QTest::newRow("first letter") << "&Datei"
+                                  << "Datei"
+                                  << "d";
+    QTest::newRow("inside") << "Datum/&Uhrzeit"
+                            << "Datum/Uhrzeit"
+                            << "u";
+    QTest::newRow("none") << "COM1"
+                          << "COM1" << QString();
+    QTest::newRow("doubled is a real ampersand") << "A&&B &Test"
+                                                 << "A&B Test"
+                                                 << "t";
+    QTest::newRow("only a doubled one") << "Ort && Datum"
+                                        << "Ort & Datum" << QString();
+}
+
+void TestForm1::captionHelpers() {
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QFETCH(QString, letter);
+    QCOMPARE(shownCaption(text), shown);
+    const QChar m = mnemonicOf(text);
+    QCOMPARE(m.isNull() ? QString() : QString(m), letter);
+}
+
+void TestForm1::altLettersUniquePerMenu() {
+    WindowFixture fx;
+    Form1& f = *fx.form;
+    f.setDeviceLinkVisible(true);
+    const auto check = [](const QList<QAction*>& actions, const char* level) {
+        QMap<QChar, QString> seen;
+        for (QAction* a : actions) {
+            const QChar m = mnemonicOf(a->text());
+            if (m.isNull() || a->isSeparator()) {
+                continue;
+            }
+            QVERIFY2(!seen.contains(m), qPrintable(QStringLiteral("%1: '%2' in %3 and %4")
+                                                       .arg(QLatin1String(level), QString(m),
+                                                            seen.value(m), a->text())));
+            seen.insert(m, a->text());
+        }
+    };
+    check(f.menuBar()->actions(), "menu bar");
+    check(f.fileMenu->actions(), "Datei");
+    // The entries a user reaches most often have a letter.
+    for (QAction* a :
+         {f.act_file, f.act_open, f.act_saveas, f.act_exit, f.act_dat_time, f.act_info}) {
+        QVERIFY2(!mnemonicOf(a->text()).isNull(), qPrintable(a->text()));
+    }
+}
+
 void TestForm1::menuEntries() {
     QFETCH(QString, name);
     QFETCH(QString, text);
@@ -151,7 +209,7 @@ void TestForm1::menuEntries() {
     WindowFixture fx;
     auto* a = fx.form->findChild<QAction*>(name);
     QVERIFY2(a != nullptr, qPrintable(name));
-    QCOMPARE(a->text(), text);
+    QCOMPARE(shownCaption(a->text()), text);
     QCOMPARE(a->isVisible(), visible);
     // A hidden entry cannot be triggered at all; its own state shows once the link is offered.
     fx.form->setDeviceLinkVisible(true);

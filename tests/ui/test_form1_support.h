@@ -42,6 +42,34 @@ inline QByteArray smallSpt() {
            "2,08:20:00,48\r\n";
 }
 
+// A caption as the menu shows it: the Alt key marker dropped, a doubled "&&" kept as one '&'.
+inline QString shownCaption(const QString& text) {
+    QString out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&')) {
+            ++i;
+            if (i == text.size()) {
+                break;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+// The Alt key letter of a caption (lower case), or a null character when it has none.
+inline QChar mnemonicOf(const QString& text) {
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&')) {
+            if (text[i + 1] != QLatin1Char('&')) {
+                return text[i + 1].toLower();
+            }
+            ++i;
+        }
+    }
+    return {};
+}
+
 class WindowFixture {
   public:
     WindowFixture() {
