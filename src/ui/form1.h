@@ -1,5 +1,5 @@
 #pragma once
-// The main window: menus, the four pages, the status bar, the overlays and the debug column.
+// The main window: menus, the pages, the status bar, the overlays and the debug column.
 // It owns the Session and holds no evaluation of its own: every handler calls the session, then
 // refreshes the views from it. Every question and file dialog goes through Dialogs.
 
