@@ -6,14 +6,13 @@
 #include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QMouseEvent>
-#include <QTabWidget>
 #include <QTranslator>
 
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
+#include "app/screenshots.h"
 #include "device/qt/device_controller.h"
 #include "device/qt/qt_serial_link.h"
 #include "output/print/traffic_report.h"
@@ -21,41 +20,8 @@
 #include "ui/datandtime.h"
 #include "ui/form1.h"
 #include "ui/qt_dialogs.h"
-#include "ui/splash.h"
 
 namespace {
-
-// Saves a picture of every page of the window into `dir` (tab0.png .. tab3.png, splash.png,
-// about.png), for checking the layout on a machine without a person in front of it.
-int takeScreenshots(korvala::ui::Form1& window, const QString& dir) {
-    QDir().mkpath(dir);
-    for (int i = 0; i < window.SSTab1->count(); ++i) {
-        window.SSTab1->setCurrentIndex(i);
-        QApplication::processEvents();
-        if (!window.grab().save(QDir(dir).filePath(QStringLiteral("tab%1.png").arg(i)))) {
-            return 1;
-        }
-    }
-    // The debug column, uncovered as the user does it: ten presses on the status bar.
-    for (int i = 0; i < 10; ++i) {
-        const QPointF at(5, 5);
-        QMouseEvent press(QEvent::MouseButtonPress, at, window.SB->mapToGlobal(at), Qt::LeftButton,
-                          Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(window.SB, &press);
-    }
-    QApplication::processEvents();
-    window.SSTab1->setCurrentIndex(0);
-    if (!window.grab().save(QDir(dir).filePath(QStringLiteral("debug.png")))) {
-        return 1;
-    }
-    korvala::ui::frmSplash splash;
-    korvala::ui::frmAbout about(&window);
-    splash.adjustSize();
-    about.adjustSize();
-    const bool ok = splash.grab().save(QDir(dir).filePath(QStringLiteral("splash.png"))) &&
-                    about.grab().save(QDir(dir).filePath(QStringLiteral("about.png")));
-    return ok ? 0 : 1;
-}
 
 // Whether the command line asks for the headless report. Looked at before the application object
 // exists, because only then can the platform still be chosen.
@@ -119,6 +85,10 @@ int main(int argc, char** argv) {
                                                  "und beenden."),
                                   QStringLiteral("VERZEICHNIS"));
     screenshot.setFlags(QCommandLineOption::HiddenFromHelp);
+    QCommandLineOption compare(QStringLiteral("compare"),
+                               QStringLiteral("Vergleichsmessung für die Bilder von --screenshot."),
+                               QStringLiteral("DATEI"));
+    compare.setFlags(QCommandLineOption::HiddenFromHelp);
     const QCommandLineOption pdf(QStringLiteral("pdf"),
                                  QString::fromUtf8("Verkehrsbericht von DATEI als PDF nach AUSGABE "
                                                    "schreiben, ohne Fenster, und beenden."),
@@ -136,6 +106,7 @@ int main(int argc, char** argv) {
         QStringLiteral("Weitere serielle Schnittstelle (Gerätepfad)."), QStringLiteral("PFAD"));
     parser.addOption(noSplash);
     parser.addOption(screenshot);
+    parser.addOption(compare);
     parser.addOption(pdf);
     parser.addOption(limit);
     parser.addOption(deviceLink);
@@ -198,7 +169,11 @@ int main(int argc, char** argv) {
         window.openPath(QDir::current().absoluteFilePath(files.constFirst()));
     }
     if (parser.isSet(screenshot)) {
-        return takeScreenshots(window, parser.value(screenshot));
+        QString compareFile = parser.value(compare);
+        if (!compareFile.isEmpty()) {
+            compareFile = QDir::current().absoluteFilePath(compareFile);
+        }
+        return korvala::takeScreenshots(window, {parser.value(screenshot), compareFile});
     }
     return app.exec();
 }

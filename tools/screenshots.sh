@@ -8,26 +8,61 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-build}"
 case "$build" in /*) ;; *) build="$root/$build" ;; esac
 program="$build/bin/korvala"
+generator="$build/bin/korvala-gen"
+cli="$build/bin/korvala-cli"
 sample="$root/data/sample-7tage.log"
 target="$root/docs/bilder"
+# No single picture takes more than a few seconds; a dialog left open would wait forever.
+limit_seconds=180
 
-if [[ ! -x "$program" ]]; then
-    echo "screenshots.sh: $program fehlt; zuerst bauen (make oder cmake --build)." >&2
+for tool in "$program" "$generator" "$cli"; do
+    if [[ ! -x "$tool" ]]; then
+        echo "screenshots.sh: $tool fehlt; zuerst bauen (make oder cmake --build)." >&2
+        exit 1
+    fi
+done
+if ! command -v pdftoppm >/dev/null 2>&1; then
+    echo "screenshots.sh: pdftoppm fehlt (Paket poppler-utils)." >&2
     exit 1
 fi
 
 raw="$(mktemp -d)"
 trap 'rm -rf "$raw"' EXIT
 
+# The comparison: the same place two weeks later, after a speed display went up; drivers keep
+# about four km/h slower. Generated, so the picture never depends on a file someone deleted.
+after="$raw/nachher.log"
+"$generator" --start 15/12/2026 --records 14000 --seed 7 --limit 46 -o "$after"
+
+shoot() {
+    timeout --kill-after=10 "$limit_seconds" "$@" --no-splash --screenshot "$raw" \
+        --compare "$after" "$sample"
+}
 # The program's own pictures are taken from its widgets, so an off-screen platform draws the same
 # pixels as a real X server; xvfb-run is still preferred because it brings the desktop's fonts.
+status=0
 if [[ -n "${DISPLAY:-}" ]]; then
-    "$program" --no-splash --screenshot "$raw" "$sample"
+    shoot "$program" || status=$?
 elif command -v xvfb-run >/dev/null 2>&1; then
-    xvfb-run -a "$program" --no-splash --screenshot "$raw" "$sample"
+    shoot xvfb-run -a "$program" || status=$?
 else
-    QT_QPA_PLATFORM=offscreen "$program" --no-splash --screenshot "$raw" "$sample"
+    QT_QPA_PLATFORM=offscreen shoot "$program" || status=$?
 fi
+if ((status == 124 || status == 137)); then
+    echo "screenshots.sh: korvala --screenshot hing und wurde nach $limit_seconds s beendet." >&2
+    exit 1
+elif ((status != 0)); then
+    echo "screenshots.sh: korvala --screenshot endete mit $status." >&2
+    exit 1
+fi
+
+# First page of the PDF report, written as a build server would, without a window. The sample is
+# saved with a site first, as a user would before handing the report on: the device's log has
+# none, and the report would show an empty "Messort".
+"$cli" spt -o "$raw/sample-7tage.spt" --site "Hauptstraße 12 (stadteinwärts)" --date 01.12.26 \
+    --remark "Laternenmast vor Haus 12" "$sample"
+timeout --kill-after=10 "$limit_seconds" "$program" --pdf "$raw/bericht.pdf" "$raw/sample-7tage.spt"
+pdftoppm -png -r 60 -f 1 -l 1 -singlefile "$raw/bericht.pdf" "$raw/pdf"
 
 mkdir -p "$target"
 # Names that say what the picture shows, so the guide's links read by themselves.
@@ -38,6 +73,10 @@ declare -A names=(
     [tab3]=report
     [tab4]=analyse
     [about]=info
+    [clock]=uhr
+    [preview]=druckvorschau
+    [compare]=vergleich
+    [pdf]=pdf-bericht
 )
 for shot in "${!names[@]}"; do
     from="$raw/$shot.png"
