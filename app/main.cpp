@@ -15,6 +15,7 @@
 #include "app/screenshots.h"
 #include "device/qt/device_controller.h"
 #include "device/qt/qt_serial_link.h"
+#include "output/print/button_icons.h"
 #include "output/print/traffic_report.h"
 #include "ui/chart_wiring.h"
 #include "ui/datandtime.h"
@@ -67,6 +68,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("korvala"));
     QApplication::setApplicationVersion(QStringLiteral("0.6.1"));
+    // Every window, the parentless ones too, shows the program's icon; Wayland desktops find
+    // the icon through the .desktop file of that name.
+    QApplication::setWindowIcon(korvala::applicationIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("korvala"));
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     QTranslator qtTranslator;
     if (qtTranslator.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),

@@ -32,6 +32,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "output/print/button_icons.h"
 #include "ui/analyse_page.h"
 #include "ui/app_texts.h"
 #include "ui/day_buttons.h"
@@ -93,6 +94,8 @@ Form1::Form1(Dialogs& dialogs, Form1Options options, QWidget* parent)
       session_(dateText(options_.today())) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(mainWindowTitle());
+    // Dialogs opened from the window take its icon.
+    setWindowIcon(applicationIcon());
 
     buildMenus();
 
