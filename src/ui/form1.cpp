@@ -35,6 +35,7 @@
 #include "output/print/button_icons.h"
 #include "ui/analyse_page.h"
 #include "ui/app_texts.h"
+#include "ui/data_folder.h"
 #include "ui/day_buttons.h"
 #include "ui/day_grid_model.h"
 #include "ui/report_actions.h"
@@ -51,6 +52,9 @@ Form1Options withDefaults(Form1Options o) {
     }
     if (o.programDir.isEmpty()) {
         o.programDir = QCoreApplication::applicationDirPath();
+    }
+    if (o.samplesDir.isEmpty()) {
+        o.samplesDir = installedSamplesDir(o.programDir);
     }
     return o;
 }

@@ -56,6 +56,9 @@ struct Form1Options {
     // The program's folder; the file dialogs start in its "daten" folder. Empty: the folder of
     // the executable.
     QString programDir;
+    // The samples a new user data folder receives when the program's folder is not writable.
+    // Empty: <programDir>/../share/korvala/data, where the package puts them.
+    QString samplesDir;
 };
 
 // Converts a filter of the "description|pattern|description|pattern" kind into Qt's
@@ -115,7 +118,8 @@ class Form1 final : public QMainWindow {
     void setDeviceLinkVisible(bool visible);
     QMenu* portMenu() const { return portMenu_; }
 
-    // Folder the file dialogs start in; created when missing.
+    // Folder the file dialogs start in; created when missing. A user folder used for the first
+    // time receives the samples (see data_folder.h).
     QString datenDir() const;
     QString todayText() const;
     // Title of the program's message boxes.

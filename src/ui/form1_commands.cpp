@@ -21,6 +21,7 @@
 #include "model/measurement_file.h"
 #include "ui/analyse_page.h"
 #include "ui/app_texts.h"
+#include "ui/data_folder.h"
 #include "ui/day_buttons.h"
 #include "ui/day_grid_model.h"
 #include "ui/form1.h"
@@ -69,16 +70,10 @@ QString qtFileFilter(const QString& pipeFilter) {
 }
 
 QString Form1::datenDir() const {
-    const QString preferred = QDir(options_.programDir).filePath(QStringLiteral("daten"));
-    if (QDir().mkpath(preferred) && QFileInfo(preferred).isWritable()) {
-        return preferred;
-    }
-    // An installed program usually lives in a folder the user cannot write to.
-    const QString fallback =
-        QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))
-            .filePath(QStringLiteral("daten"));
-    QDir().mkpath(fallback);
-    return fallback;
+    return prepareDataFolder(options_.programDir,
+                             QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation),
+                             options_.samplesDir, QDir::homePath())
+        .path;
 }
 
 // ---- opening ----
