@@ -45,6 +45,9 @@ ChartViews wireChartsAndPrinting(ui::Form1& form, PrinterChooser choose) {
     views.hour = new HourChart(form.hourChartHost);
     addTo(form.speedChartHost, views.speed);
     addTo(form.hourChartHost, views.hour);
+    // The charts react to no key: Tab goes from the tab straight to the day buttons.
+    views.speed->setFocusPolicy(Qt::NoFocus);
+    views.hour->chartView()->setFocusPolicy(Qt::NoFocus);
 
     // Hourly chart first, as an evaluation always redraws them.
     form.chartsRefresh = [&form, views] {

@@ -25,6 +25,25 @@ DayButtons::DayButtons(const QString& name, int tag, int columns, QWidget* paren
                 [this, b, i] { emit dayClicked(i, b->property("Tag").toString().toInt()); });
     }
     buttons_[0]->setChecked(true);
+    connect(group_, &QButtonGroup::idToggled, this, [this](int, bool on) {
+        if (on) {
+            keepTabOnChecked();
+        }
+    });
+    keepTabOnChecked();
+}
+
+// Tab enters the row at the chosen day and leaves it with the next press; the arrow keys move
+// between the days. Qt arranges this by itself only once a button of the row had the focus, so
+// a keyboard user would otherwise arrive at day 1 whichever day is shown.
+void DayButtons::keepTabOnChecked() {
+    const QAbstractButton* checked = group_->checkedButton();
+    const bool anyButton = checked == nullptr || !checked->isEnabled();
+    for (QRadioButton* b : buttons_) {
+        const int policy = b->focusPolicy();
+        b->setFocusPolicy(static_cast<Qt::FocusPolicy>(
+            anyButton || b == checked ? policy | Qt::TabFocus : policy & ~Qt::TabFocus));
+    }
 }
 
 int DayButtons::checkedIndex() const {
@@ -43,6 +62,7 @@ void DayButtons::setEnabledDays(const std::array<bool, kButtons>& enabled) {
         buttons_[static_cast<std::size_t>(i)]->setEnabled(i == 0 ||
                                                           enabled[static_cast<std::size_t>(i)]);
     }
+    keepTabOnChecked();
 }
 
 void DayButtons::select(int index) {

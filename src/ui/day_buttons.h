@@ -36,6 +36,8 @@ class DayButtons final : public QGroupBox {
     void dayClicked(int index, int tag);
 
   private:
+    void keepTabOnChecked();
+
     int tag_;
     std::array<QRadioButton*, kButtons> buttons_{};
     QButtonGroup* group_;

@@ -275,6 +275,9 @@ void Form1::prepareGrid(int index, QWidget* parent) {
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setWordWrap(false);
     view->setCornerButtonEnabled(false);
+    // Tab leaves the grid for the site fields; the arrow keys move through the rows. Otherwise a
+    // day of thousands of rows would hold the keyboard user cell by cell.
+    view->setTabKeyNavigation(false);
     view->verticalHeader()->hide();
     // Fixed row heights let the view place any row without measuring the rows above it.
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
