@@ -2,8 +2,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QDateTime>
 #include <QDialog>
 #include <QDir>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QScreen>
@@ -33,8 +37,10 @@ constexpr int kSpeedPage = 1;
 constexpr int kAnalysePage = 4;
 
 // The picture of the clock dialog shows a card, not the mounts of whatever machine took it (a
-// build container lists /dev, /etc/hosts and the like).
+// build container lists /dev, /etc/hosts and the like), and a fixed moment, so retaking the
+// pictures changes no file unless the dialog changed: shortly before the sample week began.
 const QString kExampleCardDrive = QStringLiteral("/media/benutzer/SD-KARTE");
+const QDateTime kExampleNow(QDate(2026, 12, 1), QTime(13, 45, 0));
 
 void complain(const QString& message) {
     std::fprintf(stderr, "korvala --screenshot: %s\n", message.toLocal8Bit().constData());
@@ -119,13 +125,21 @@ bool savePages(ui::Form1& window, const QString& dir) {
 
 // "Datum/Uhrzeit" as the user opens it from the menu bar.
 bool saveClockDialog(ui::Form1& window, const QString& dir) {
-    return grabModal([&window] { window.act_dat_time->trigger(); }, QStringLiteral("datAndtime"),
-                     dir, QStringLiteral("clock"),
-                     [](QWidget& modal) {
-                         if (auto* clock = qobject_cast<ui::datAndtime*>(&modal)) {
-                             clock->setDrives({kExampleCardDrive});
-                         }
-                     });
+    return grabModal(
+        [&window] { window.act_dat_time->trigger(); }, QStringLiteral("datAndtime"), dir,
+        QStringLiteral("clock"),
+        [](QWidget& modal) {
+            if (auto* clock = qobject_cast<ui::datAndtime*>(&modal)) {
+                // The dialog took its width from the machine's own drive list; it is sized anew
+                // for the example.
+                clock->Drive1->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+                clock->setDrives({kExampleCardDrive});
+                clock->adjustSize();
+                clock->t_aktTime->stop();
+                clock->datum->setSelectedDate(kExampleNow.date());
+                clock->Text2->setText(kExampleNow.time().toString(QStringLiteral("hh:mm:ss")));
+            }
+        });
 }
 
 // The printer button of the "Geschwindigkeit" page opens the preview of the chart shown there.
