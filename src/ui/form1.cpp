@@ -248,6 +248,7 @@ void Form1::buildMenus() {
     connect(act_save, &QAction::triggered, this, &Form1::save_Click);
     connect(act_saveas, &QAction::triggered, this, &Form1::saveas_Click);
     connect(act_exit, &QAction::triggered, this, &Form1::exit_Click);
+    connect(act_export, &QAction::triggered, this, &Form1::export_Click);
     connect(act_dat_time, &QAction::triggered, this, [this] {
         if (openDateTimeDialog) {
             openDateTimeDialog();
@@ -374,6 +375,7 @@ QWidget* Form1::buildOverviewPage() {
 
     cmd_datendruck = toolButton("cmd_datendruck", QStringLiteral("Messliste"),
                                 QStringLiteral("Alle Messwerte als RTF-Liste speichern"), content);
+    connect(cmd_datendruck, &QToolButton::clicked, this, &Form1::cmd_datendruck_Click);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmd_datendruck);
     buttons->addStretch(1);

@@ -97,6 +97,12 @@ class Form1 final : public QMainWindow {
     // Whether `path` may be written: true when it is no existing file or the user agrees to
     // overwrite it.
     bool writeIfExists(const QString& path);
+    // The RTF list of all records (picture button "Messliste") and the CSV export (menu
+    // "Export (CSV)"): a question or the site check first, then a save dialog and the file.
+    void cmd_datendruck_Click();
+    void export_Click();
+    void rtfExport(const std::string& datastr);
+    void csvExport();
     void showDay(int index, int tagId);
     void hideflex();
     void clearflex(int index);

@@ -32,6 +32,8 @@ namespace {
 
 const QString kOpenFilter = QStringLiteral(" (*.spt)|*.spt|(*.log)|*.log");
 const QString kSaveFilter = QStringLiteral(" (*.spt)|*.spt");
+const QString kRtfFilter = QStringLiteral("RichText (*.rtf)|*.rtf");
+const QString kCsvFilter = QStringLiteral("CSV (*.csv)|*.csv");
 
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
@@ -243,6 +245,73 @@ bool Form1::writeIfExists(const QString& path) {
                QStringLiteral("Überschreiben"),
                QString::fromUtf8("Die Datei existiert bereits. Möchten Sie diese Überschreiben? "),
                Buttons::YesNo, Icon::None) == Answer::Yes;
+}
+
+// ---- exports ----
+
+void Form1::cmd_datendruck_Click() {
+    const Answer answer = dialogs_.ask(
+        messageTitle(),
+        QStringLiteral(
+            "Sollen die Messdaten jezt formatiert werden. Dies kann einige Minuten dauern "),
+        Buttons::OkCancel, Icon::None);
+    // Without records there is no list to build: the question is all the button does then.
+    if (answer != Answer::Ok || session_.records.empty()) {
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    session_.setPanel(1, "Daten werden vorbereitet");
+    flushStatus();
+    std::string document = session_.rtfDocument();
+    QApplication::restoreOverrideCursor();
+    dialogs_.inform(messageTitle(),
+                    QString::fromUtf8("Die Daten werden in das RTF-Format konvertiert. \r\n"
+                                      " Sie können die erstellte Datei mit Microsoft "
+                                      "Write/WordPad, MS Word Drucken oder weiter bearbeiten!\r\n"
+                                      " Bitte speichern Sie die Datei ab!"),
+                    Icon::None);
+    rtfExport(document);
+    document.clear();
+    session_.setPanel(1, "");
+    flushStatus();
+}
+
+void Form1::rtfExport(const std::string& datastr) {
+    const QString proposed = qs(session_.prepareExportName(".rtf"));
+    lastDialogName = proposed;
+    const std::optional<QString> chosen =
+        dialogs_.saveFile(QStringLiteral("Speichern unter"), datenDir(), proposed,
+                          qtFileFilter(kRtfFilter), QStringLiteral("rtf"));
+    if (!chosen || chosen->isEmpty() || !writeIfExists(*chosen)) {
+        return;
+    }
+    lastDialogName = *chosen;
+    // A file that cannot be written is left alone without a message; the write goes through a
+    // temporary file, so an older list under that name survives a full disk.
+    writeFileBytes(chosen->toStdString(), datastr + "\r\n");
+}
+
+void Form1::export_Click() {
+    // The untrimmed texts count here, as for saving.
+    if (!siteComplete()) {
+        dialogs_.inform(messageTitle(), QStringLiteral("Ort oder Datum ist nicht eingegeben!"),
+                        Icon::None);
+        return;
+    }
+    csvExport();
+}
+
+void Form1::csvExport() {
+    const QString proposed = qs(session_.prepareExportName(".csv"));
+    lastDialogName = proposed;
+    const std::optional<QString> chosen =
+        dialogs_.saveFile(QStringLiteral("Speichern unter"), datenDir(), proposed,
+                          qtFileFilter(kCsvFilter), QStringLiteral("csv"));
+    if (!chosen || chosen->isEmpty() || !writeIfExists(*chosen)) {
+        return;
+    }
+    lastDialogName = *chosen;
+    writeFileBytes(chosen->toStdString(), session_.csvBytes());
 }
 
 // ---- leaving ----
