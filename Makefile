@@ -10,7 +10,8 @@ SAMPLE     ?= data/sample-7tage.log
 PACKAGES := cmake ninja-build g++ pkg-config \
             qt6-base-dev libqt6opengl6-dev qt6-charts-dev qt6-serialport-dev qt6-qpa-plugins qt6-translations-l10n \
             libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev \
-            dpkg-dev file poppler-utils xvfb xauth socat fonts-dejavu-core clang libclang-rt-14-dev
+            dpkg-dev file poppler-utils xvfb xauth socat fonts-dejavu-core clang libclang-rt-14-dev \
+            debootstrap
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
@@ -65,6 +66,12 @@ fuzz: deps
 package: build
 	cd $(BUILD) && cpack -G DEB
 	@ls -1 $(BUILD)/korvala_*.deb
+
+# Installs the package into a fresh Debian 12 root (debootstrap) and checks it there as a desktop
+# user would use it; debootstrap, chroot and mount need root.
+.PHONY: package-check
+package-check: deps
+	$(SUDO) tools/package-check.sh $(BUILD)
 
 format:
 	find src app cli tests bench tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i

@@ -6,7 +6,9 @@
 #   c) the MIME database and the default application for .spt and device .log files;
 #   d) a double-click: xdg-open of a .spt as a normal user under Xvfb, then the desktop entry's
 #      own Exec line; the main window must come up with the file and without a message box;
-#   e) apt-get remove takes the program away again.
+#   e) a new user starts it from the menu and chooses Datei > Öffnen: the samples were copied into
+#      the user's data folder;
+#   f) apt-get remove takes the program away again.
 # The package is installed alone first, so a dependency it forgets to declare shows up in a) and
 # b) instead of being pulled in silently by the desktop tools installed for c) and d).
 #
@@ -21,9 +23,10 @@ suite=bookworm
 mirror=http://deb.debian.org/debian
 # What a desktop user has besides the package, and no more: an X server to show the window, the
 # tools a file manager uses to pick and start the program, man, and pdfinfo to look into the PDF.
-# xdg-mime asks libfile-mimeinfo-perl (a recommendation of xdg-utils) for a file's type.
+# xdg-mime asks libfile-mimeinfo-perl (a recommendation of xdg-utils) for a file's type; xdotool
+# stands in for the user's keyboard.
 desktop_tools=(xvfb xauth x11-utils xdg-utils libfile-mimeinfo-perl shared-mime-info
-               desktop-file-utils poppler-utils)
+               desktop-file-utils poppler-utils xdotool)
 user=anna
 
 step="Vorbereitung"
@@ -219,15 +222,25 @@ for type in application/x-korvala-spt application/x-korvala-log; do
 done
 
 phase "d) Doppelklick auf eine .spt als Benutzer $user (xdg-open, Starter)"
-cat >"$root/usr/local/bin/korvala-doppelklick" <<'EOF'
+cat >"$root/usr/local/bin/korvala-am-desktop" <<'EOF'
 #!/bin/bash
-# Under Xvfb, as the desktop user: starts Korvala the way a file manager does and waits for its
-# main window. Without a window manager every top-level window is a child of the root window.
+# Under Xvfb, as a desktop user, does what the user does:
+#   doppelklick FILE  starts Korvala on FILE the way a file manager does (xdg-open) and the way a
+#                     launcher does (the desktop entry's Exec line with %f replaced);
+#   beispiele         starts it from the menu (Exec without a file) and chooses Datei > Öffnen,
+#                     which must have given the new user a copy of the samples.
+# Without a window manager every top-level window is a child of the root window.
 set -euo pipefail
-file=$1
-# Whatever happens, no korvala outlives the check (one still without a window ends with Xvfb).
+label=$1
+log=$(mktemp)
 korvala_pids=()
-trap 'kill $(jobs -p) "${korvala_pids[@]}" 2>/dev/null || true' EXIT
+# Whatever happens, no korvala outlives the check (one still without a window ends with Xvfb).
+trap 'kill $(jobs -p) "${korvala_pids[@]}" 2>/dev/null || true; rm -f "$log"' EXIT
+
+fail() {
+    echo "$label: $*" >&2
+    exit 1
+}
 
 # One line "id type pid" per mapped top-level window.
 mapped_windows() {
@@ -241,76 +254,116 @@ mapped_windows() {
     done
 }
 
-# check_start LABEL COMMAND...: COMMAND must bring up the main window (a normal window; the
-# splash screen before it is a dialog) of a korvala carrying the file on its command line, and
-# no second window (a message box) may follow.
-check_start() {
-    local label=$1 launcher pid windows
+# start LABEL COMMAND...: runs COMMAND and waits for korvala's main window, a normal window (the
+# splash screen before it is a dialog). Sets launcher, main_id and main_pid.
+start() {
+    label=$1
     shift
-    "$@" >"/tmp/start.log" 2>&1 &
+    "$@" >"$log" 2>&1 &
     launcher=$!
-    local deadline=$((SECONDS + 60))
+    local windows deadline=$((SECONDS + 60))
     until windows=$(mapped_windows) && grep -q ' NORMAL ' <<<"$windows"; do
-        if [ $SECONDS -ge $deadline ]; then
-            echo "$label: nach 60 s kein Hauptfenster; Ausgabe:" >&2
-            cat /tmp/start.log >&2
-            return 1
-        fi
-        if ! kill -0 "$launcher" 2>/dev/null; then
-            echo "$label: $1 hat sich ohne Fenster beendet; Ausgabe:" >&2
-            cat /tmp/start.log >&2
-            return 1
-        fi
+        [ $SECONDS -lt $deadline ] || fail "nach 60 s kein Hauptfenster; Ausgabe: $(cat "$log")"
+        kill -0 "$launcher" 2>/dev/null ||
+            fail "$1 hat sich ohne Fenster beendet; Ausgabe: $(cat "$log")"
         sleep 0.5
     done
-    pid=$(awk '$2 == "NORMAL" { print $3; exit }' <<<"$windows")
-    korvala_pids+=("$pid")
-    [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = korvala ] || {
-        echo "$label: das Fenster gehört nicht zu korvala (Prozess $pid)" >&2
-        return 1
-    }
-    tr '\0' '\n' <"/proc/$pid/cmdline" | grep -qxF "$file" || {
-        echo "$label: korvala läuft ohne die Datei: $(tr '\0' ' ' <"/proc/$pid/cmdline")" >&2
-        return 1
-    }
-    # A message box about the file comes right after the main window.
+    read -r main_id _ main_pid < <(awk '$2 == "NORMAL"' <<<"$windows")
+    korvala_pids+=("$main_pid")
+    [ "$(cat "/proc/$main_pid/comm" 2>/dev/null)" = korvala ] ||
+        fail "das Hauptfenster gehört nicht zu korvala (Prozess $main_pid)"
+}
+
+opened_with() {
+    tr '\0' '\n' <"/proc/$main_pid/cmdline" | grep -qxF "$1" ||
+        fail "korvala läuft ohne die Datei: $(tr '\0' ' ' <"/proc/$main_pid/cmdline")"
+}
+
+# A message box (about the file, or at start) would come right after the main window.
+only_main_window() {
     sleep 3
+    local windows id
     windows=$(mapped_windows)
     if [ "$(wc -l <<<"$windows")" -ne 1 ]; then
-        echo "$label: neben dem Hauptfenster ist ein weiteres Fenster offen (Meldung?):" >&2
-        local id
         for id in $(awk '{ print $1 }' <<<"$windows"); do
             xprop -id "$id" WM_NAME _NET_WM_WINDOW_TYPE >&2
         done
-        return 1
+        fail "neben dem Hauptfenster ist ein weiteres Fenster offen (Meldung?)"
     fi
-    echo "$label: Hauptfenster von korvala $pid mit $file"
+}
+
+stop() {
     # The launcher goes first: xdg-open would take korvala's end as a failure and try mimeopen.
-    kill "$launcher" "$pid" 2>/dev/null || true
+    kill "$launcher" "$main_pid" 2>/dev/null || true
     wait "$launcher" 2>/dev/null || true
-    # Its window must be gone before the next start is looked for.
-    deadline=$((SECONDS + 10))
+    # Its windows must be gone before the next start is looked for.
+    local deadline=$((SECONDS + 10))
     while [ -n "$(mapped_windows)" ]; do
-        [ $SECONDS -lt $deadline ] || { echo "$label: korvala schließt nicht" >&2; return 1; }
+        [ $SECONDS -lt $deadline ] || fail "korvala schließt nicht"
         sleep 0.2
     done
 }
 
-check_start "xdg-open" xdg-open "$file"
-
-# The launcher runs the desktop entry's Exec line with %f replaced by the file.
 read -ra exec_line <<<"$(sed -n 's/^Exec=//p' /usr/share/applications/korvala.desktop)"
-for i in "${!exec_line[@]}"; do
-    if [ "${exec_line[$i]}" = %f ]; then exec_line[$i]=$file; fi
-done
-check_start "Exec-Zeile ${exec_line[*]}" "${exec_line[@]}"
+
+case $1 in
+doppelklick)
+    file=$2
+    start "xdg-open" xdg-open "$file"
+    opened_with "$file"
+    only_main_window
+    echo "$label: Hauptfenster von korvala $main_pid mit $file"
+    stop
+
+    for i in "${!exec_line[@]}"; do
+        if [ "${exec_line[$i]}" = %f ]; then exec_line[$i]=$file; fi
+    done
+    start "Exec-Zeile ${exec_line[*]}" "${exec_line[@]}"
+    opened_with "$file"
+    only_main_window
+    echo "$label: Hauptfenster von korvala $main_pid mit $file"
+    stop
+    ;;
+beispiele)
+    daten=$HOME/.local/share/korvala/daten
+    [ ! -e "$daten" ] || fail "$daten gibt es schon vor dem ersten Start"
+    # A menu starts the Exec line with %f left out.
+    menu_line=()
+    for word in "${exec_line[@]}"; do
+        if [ "$word" != %f ]; then menu_line+=("$word"); fi
+    done
+    start "Start aus dem Menü" "${menu_line[@]}"
+    only_main_window
+    label="Datei > Öffnen"
+    xdotool windowfocus --sync "$main_id"
+    xdotool key --delay 300 alt+d f
+    deadline=$((SECONDS + 20))
+    for sample in /usr/share/korvala/data/*; do
+        until cmp -s "$sample" "$daten/${sample##*/}"; do
+            [ $SECONDS -lt $deadline ] ||
+                fail "$daten hat keine Kopie von ${sample##*/}: $(ls -A "$daten" 2>&1 | tr '\n' ' ')"
+            sleep 0.5
+        done
+    done
+    echo "$label: Beispiele in $daten: $(ls -A "$daten" | tr '\n' ' ')"
+    stop
+    ;;
+esac
 EOF
-chmod 755 "$root/usr/local/bin/korvala-doppelklick"
-as_user timeout 180 xvfb-run -a -s "-screen 0 1280x1024x24" \
-    korvala-doppelklick "/home/$user/Messung Hauptstraße.spt" ||
+chmod 755 "$root/usr/local/bin/korvala-am-desktop"
+on_desktop() {
+    as_user timeout 180 xvfb-run -a -s "-screen 0 1280x1024x24" korvala-am-desktop "$@"
+}
+on_desktop doppelklick "/home/$user/Messung Hauptstraße.spt" ||
     fail "Korvala startete nicht wie erwartet mit der doppelgeklickten .spt (siehe oben)"
 
-phase "e) apt-get remove korvala"
+phase "e) Beispiele für einen neuen Benutzer (Start aus dem Menü, Datei > Öffnen)"
+user=bernd
+in_root useradd -m -s /bin/bash "$user"
+on_desktop beispiele ||
+    fail "ein neuer Benutzer findet beim ersten Öffnen die Beispiele nicht in seinem Datenordner"
+
+phase "f) apt-get remove korvala"
 in_root apt-get remove -y -qq korvala || fail "apt-get remove korvala"
 [ ! -e "$root/usr/bin/korvala" ] || fail "/usr/bin/korvala ist nach apt-get remove noch da"
 
