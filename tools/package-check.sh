@@ -85,7 +85,7 @@ on_exit() {
 }
 trap on_exit EXIT
 # A CI timeout or Ctrl+C ends the script through exit, so the mounts still go.
-trap 'exit 130' INT TERM
+trap 'echo "package-check: abgebrochen in Schritt »$step«" >&2; exit 130' INT TERM
 
 # Removes a root directory; never while something is still mounted in it.
 remove_root() {
