@@ -214,6 +214,9 @@ void TestSerial::portMenuListsUsablePortsAndMovesTheCheckMark() {
     QTRY_COMPARE(form->panels[0]->text(), QString::fromUtf8("Keine Schnittstelle geöffnet."));
 
     emit form->portMenu()->aboutToShow();
+    // Nothing is open, so no entry carries the check mark.
+    for (QAction* entry : form->act_comp)
+        QVERIFY(!entry->isChecked());
     QVERIFY(form->act_comp[0]->isVisible());
     QVERIFY(!form->act_comp[0]->isEnabled());
     QCOMPARE(form->act_comp[0]->text(), QStringLiteral("korvala-no-such-port"));

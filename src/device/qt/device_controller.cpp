@@ -177,6 +177,9 @@ void DeviceController::refreshPortMenu() {
         // The port in use cannot be opened a second time, but it is usable.
         entry->setEnabled(n == open || link_.portTest(n));
     }
+    // The window starts with the first entry checked although no port is open yet; a mark on
+    // a closed port would promise a transfer that "Daten auslesen" then refuses.
+    markPort(open);
 }
 
 void DeviceController::comp_Click(int portNumber) {
