@@ -53,6 +53,15 @@ QString droppableFile(const QMimeData* mime) {
     return fileKindOf(path.toStdString()) == FileKind::Unknown ? QString() : path;
 }
 
+// Whether "Speichern" can write straight to `fileName`. Not without a name, not over the
+// device's .log, and not to the bare name an export leaves behind (no folder, no extension):
+// that would land in whatever folder the program was started from, as a file "Öffnen" cannot
+// read. The save dialog then proposes the name in the data folder instead.
+bool canSaveInPlace(const std::string& fileName) {
+    return !fileName.empty() && fileKindOf(fileName) != FileKind::Log &&
+           QFileInfo(QString::fromStdString(fileName)).isAbsolute();
+}
+
 }  // namespace
 
 QString qtFileFilter(const QString& pipeFilter) {
@@ -165,7 +174,7 @@ QString Form1::proposedSaveName() const {
 void Form1::save_Click() {
     // The device's own .log file is never replaced by a .spt under its name: the data go to a
     // file of their own, chosen in the save dialog.
-    if (session_.fileName.empty() || fileIsDeviceLog()) {
+    if (!canSaveInPlace(session_.fileName)) {
         saveas_Click();
     } else if (!session_.saved) {
         saveIt();
@@ -221,7 +230,7 @@ void Form1::saveall() {
             if (!siteComplete()) {
                 dialogs_.inform(messageTitle(),
                                 QStringLiteral("Bitte geben Sie Ort und Datum ein! "), Icon::None);
-            } else if (!session_.fileName.empty() && !fileIsDeviceLog()) {
+            } else if (canSaveInPlace(session_.fileName)) {
                 saveIt();
             } else {
                 saveas_Click();

@@ -45,6 +45,8 @@ class TestForm1Files : public QObject {
     void overwriteQuestion();
     void saveWithUnchangedDataWritesNothing();
     void saveAfterLogNeverTouchesTheLog();
+    void saveAfterExportAsksWhere_data();
+    void saveAfterExportAsksWhere();
     void writeErrorIsReported();
 
     void exitByMenu_data();
@@ -308,6 +310,46 @@ void TestForm1Files::saveAfterLogNeverTouchesTheLog() {
     }
     QCOMPARE(WindowFixture::read(logPath), threeDayLog());
     QVERIFY(WindowFixture::read(target).startsWith("\"spt\",\"Waldweg\",\"03.12.26\""));
+    QVERIFY(f.session().saved);
+    QCOMPARE(QString::fromStdString(f.session().fileName), target);
+}
+
+void TestForm1Files::saveAfterExportAsksWhere_data() {
+    QTest::addColumn<bool>("byExitQuestion");
+    QTest::newRow("Speichern") << false;
+    QTest::newRow("Ja to the exit question") << true;
+}
+
+void TestForm1Files::saveAfterExportAsksWhere() {
+    QFETCH(bool, byExitQuestion);
+    WindowFixture fx;
+    Form1& f = *fx.form;
+    // The program is started from a folder of its own; nothing may be written there.
+    QTemporaryDir startFolder;
+    const QString previousCurrent = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(startFolder.path()));
+    fx.open(QStringLiteral("messung.spt"), smallSpt());
+    fx.dialogs.fileAnswers.push_back(std::nullopt);
+    f.act_export->trigger();
+    // The export left its bare name (no folder, no extension) as the measurement's name.
+    const QString bareName = QString::fromStdString(f.session().fileName);
+    QVERIFY(QFileInfo(bareName).isRelative());
+    makeUnsaved(fx);
+    const QString target = fx.dir.filePath(QStringLiteral("daten/Ort A031226.spt"));
+    fx.dialogs.fileAnswers.push_back(target);
+    if (byExitQuestion) {
+        fx.dialogs.answers.push_back(Answer::Yes);
+        f.saveall();
+    } else {
+        f.act_save->trigger();
+    }
+    const QStringList written = QDir(startFolder.path()).entryList(QDir::Files);
+    QVERIFY(QDir::setCurrent(previousCurrent));
+    QVERIFY2(written.isEmpty(), qPrintable(written.join(QLatin1Char(','))));
+    const auto saveCalls = fx.dialogs.callsOf(Kind::SaveFile);
+    QCOMPARE(saveCalls.size(), std::size_t(2));  // the export and the save
+    QCOMPARE(saveCalls[1].proposedName, bareName);
+    QVERIFY(WindowFixture::read(target).startsWith("\"spt\",\"Ort A\",\"03.12.26\""));
     QVERIFY(f.session().saved);
     QCOMPARE(QString::fromStdString(f.session().fileName), target);
 }
