@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -76,6 +77,17 @@ QToolButton* toolButton(const char* name, const QString& text, const QString& ti
     b->setToolButtonStyle(Qt::ToolButtonTextOnly);
     b->setMinimumWidth(90);
     return b;
+}
+
+// Dead keys, compose sequences and input methods hand the typed text over as an input method
+// event, without a key press reaching the field. Empty events (focus changes, resets) are no
+// typing.
+bool isTyping(const QEvent* event) {
+    if (event->type() != QEvent::InputMethod) {
+        return false;
+    }
+    const auto* im = static_cast<const QInputMethodEvent*>(event);
+    return !im->commitString().isEmpty() || !im->preeditString().isEmpty();
 }
 
 QAction* namedAction(const char* name, const QString& text, QObject* parent) {
@@ -672,7 +684,7 @@ void Form1::endBusy() {
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
     const bool siteField = watched == Text3 || watched == Text4 || watched == Text5;
-    if (siteField && event->type() == QEvent::KeyPress) {
+    if (siteField && (event->type() == QEvent::KeyPress || isTyping(event))) {
         session_.siteKeyPressed();
     } else if (siteField && event->type() == QEvent::FocusOut) {
         // Only a move of the focus inside the window counts: a menu, a message box or another

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QGroupBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -49,6 +50,8 @@ class TestForm1 : public QObject {
 
     void keyPressMarksUnsaved_data();
     void keyPressMarksUnsaved();
+    void inputMethodTypingMarksUnsaved_data();
+    void inputMethodTypingMarksUnsaved();
     void typedTextReachesTheSession();
     void startDateCheck_data();
     void startDateCheck();
@@ -272,6 +275,42 @@ void TestForm1::keyPressMarksUnsaved() {
     QVERIFY(fx.form->session().saved);
     QTest::keyClick(w, static_cast<Qt::Key>(key));
     QVERIFY(!fx.form->session().saved);
+}
+
+void TestForm1::inputMethodTypingMarksUnsaved_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<bool>("composing");
+    for (const char* field : {"Text3", "Text4", "Text5"}) {
+        QTest::addRow("%s, composed character", field) << field << false;
+        QTest::addRow("%s, still composing", field) << field << true;
+    }
+}
+
+// With an input method (dead keys, compose, ibus) the field receives the typed text as an input
+// method event instead of a key press; the data are changed all the same.
+void TestForm1::inputMethodTypingMarksUnsaved() {
+    QFETCH(QString, field);
+    QFETCH(bool, composing);
+    WindowFixture fx;
+    QWidget* w = fx.form->findChild<QWidget*>(field);
+    QVERIFY(w != nullptr);
+    // Focus handling may send empty input method events; they are no typing.
+    QInputMethodEvent nothing;
+    QApplication::sendEvent(w, &nothing);
+    QVERIFY(fx.form->session().saved);
+    QInputMethodEvent typed(composing ? QString::fromUtf8("´") : QString(), {});
+    if (!composing) {
+        typed.setCommitString(QString::fromUtf8("é"));
+    }
+    QApplication::sendEvent(w, &typed);
+    QVERIFY(!fx.form->session().saved);
+    if (!composing) {
+        const korvala::Site& site = fx.form->session().site;
+        const std::string& text = field == QLatin1String("Text3")   ? site.location
+                                  : field == QLatin1String("Text4") ? site.startDate
+                                                                    : site.remark;
+        QVERIFY(QString::fromStdString(text).contains(QString::fromUtf8("é")));
+    }
 }
 
 void TestForm1::typedTextReachesTheSession() {
