@@ -242,7 +242,6 @@ class Form1 final : public QMainWindow {
     void beginBusy();
     void endBusy();
     bool siteComplete() const;
-    bool fileIsDeviceLog() const;
     QString proposedSaveName() const;
 
     Dialogs& dialogs_;

@@ -53,12 +53,12 @@ QString droppableFile(const QMimeData* mime) {
     return fileKindOf(path.toStdString()) == FileKind::Unknown ? QString() : path;
 }
 
-// Whether "Speichern" can write straight to `fileName`. Not without a name, not over the
-// device's .log, and not to the bare name an export leaves behind (no folder, no extension):
-// that would land in whatever folder the program was started from, as a file "Öffnen" cannot
-// read. The save dialog then proposes the name in the data folder instead.
+// Whether "Speichern" can write straight to `fileName`: only to a full path of a .spt file.
+// Anything else goes through the save dialog: the device's .log, the bare name an export leaves
+// behind (no folder, so it would land in whatever folder the program was started from), and
+// the path of an exported list or CSV that a cancelled "Öffnen" takes over from the file dialog.
 bool canSaveInPlace(const std::string& fileName) {
-    return !fileName.empty() && fileKindOf(fileName) != FileKind::Log &&
+    return fileKindOf(fileName) == FileKind::Spt &&
            QFileInfo(QString::fromStdString(fileName)).isAbsolute();
 }
 
@@ -160,20 +160,16 @@ bool Form1::siteComplete() const {
     return utf8Length(session_.site.location) >= 2 && utf8Length(session_.site.startDate) >= 2;
 }
 
-bool Form1::fileIsDeviceLog() const {
-    return !session_.fileName.empty() && fileKindOf(session_.fileName) == FileKind::Log;
-}
-
 QString Form1::proposedSaveName() const {
-    if (!session_.fileName.empty() && !fileIsDeviceLog()) {
+    if (fileKindOf(session_.fileName) == FileKind::Spt) {
         return qs(session_.fileName);
     }
     return qs(session_.defFileName) + QStringLiteral(".spt");
 }
 
 void Form1::save_Click() {
-    // The device's own .log file is never replaced by a .spt under its name: the data go to a
-    // file of their own, chosen in the save dialog.
+    // The device's .log or an exported file is never replaced by a .spt under its name: the
+    // data go to a file of their own, chosen in the save dialog.
     if (!canSaveInPlace(session_.fileName)) {
         saveas_Click();
     } else if (!session_.saved) {

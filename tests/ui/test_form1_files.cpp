@@ -315,25 +315,39 @@ void TestForm1Files::saveAfterLogNeverTouchesTheLog() {
 }
 
 void TestForm1Files::saveAfterExportAsksWhere_data() {
+    QTest::addColumn<bool>("exportWritten");
     QTest::addColumn<bool>("byExitQuestion");
-    QTest::newRow("Speichern") << false;
-    QTest::newRow("Ja to the exit question") << true;
+    QTest::newRow("export cancelled, Speichern") << false << false;
+    QTest::newRow("export cancelled, Ja to the exit question") << false << true;
+    // The cancelled Öffnen takes the CSV's path, the name the file dialog held last.
+    QTest::newRow("CSV written, Öffnen cancelled, Speichern") << true << false;
 }
 
+// An export leaves its name behind as the measurement's name: a bare name without folder and
+// extension, or (through a cancelled Öffnen) the path of the exported file. "Speichern" must
+// neither write into the folder the program was started from nor replace the export.
 void TestForm1Files::saveAfterExportAsksWhere() {
+    QFETCH(bool, exportWritten);
     QFETCH(bool, byExitQuestion);
     WindowFixture fx;
     Form1& f = *fx.form;
-    // The program is started from a folder of its own; nothing may be written there.
     QTemporaryDir startFolder;
     const QString previousCurrent = QDir::currentPath();
     QVERIFY(QDir::setCurrent(startFolder.path()));
     fx.open(QStringLiteral("messung.spt"), smallSpt());
-    fx.dialogs.fileAnswers.push_back(std::nullopt);
-    f.act_export->trigger();
-    // The export left its bare name (no folder, no extension) as the measurement's name.
-    const QString bareName = QString::fromStdString(f.session().fileName);
-    QVERIFY(QFileInfo(bareName).isRelative());
+    const QString csv = fx.dir.filePath(QStringLiteral("daten/export.csv"));
+    if (exportWritten) {
+        fx.dialogs.fileAnswers.push_back(csv);
+        f.act_export->trigger();
+        fx.dialogs.fileAnswers.push_back(std::nullopt);
+        f.act_open->trigger();
+        QCOMPARE(QString::fromStdString(f.session().fileName), csv);
+    } else {
+        fx.dialogs.fileAnswers.push_back(std::nullopt);
+        f.act_export->trigger();
+        QVERIFY(QFileInfo(QString::fromStdString(f.session().fileName)).isRelative());
+    }
+    const QByteArray exported = WindowFixture::read(csv);
     makeUnsaved(fx);
     const QString target = fx.dir.filePath(QStringLiteral("daten/Ort A031226.spt"));
     fx.dialogs.fileAnswers.push_back(target);
@@ -346,9 +360,10 @@ void TestForm1Files::saveAfterExportAsksWhere() {
     const QStringList written = QDir(startFolder.path()).entryList(QDir::Files);
     QVERIFY(QDir::setCurrent(previousCurrent));
     QVERIFY2(written.isEmpty(), qPrintable(written.join(QLatin1Char(','))));
+    QCOMPARE(WindowFixture::read(csv), exported);
     const auto saveCalls = fx.dialogs.callsOf(Kind::SaveFile);
     QCOMPARE(saveCalls.size(), std::size_t(2));  // the export and the save
-    QCOMPARE(saveCalls[1].proposedName, bareName);
+    QCOMPARE(saveCalls[1].proposedName, QStringLiteral("Ort A031226.spt"));
     QVERIFY(WindowFixture::read(target).startsWith("\"spt\",\"Ort A\",\"03.12.26\""));
     QVERIFY(f.session().saved);
     QCOMPARE(QString::fromStdString(f.session().fileName), target);
