@@ -221,6 +221,8 @@ class Form1 final : public QMainWindow {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // The save dialog and overwrite question of an export; nothing when the user declines.
+    std::optional<QString> exportTarget(const char* ext, const QString& filter);
     void buildMenus();
     QWidget* buildOverviewPage();
     QWidget* buildSpeedPage();

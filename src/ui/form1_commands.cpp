@@ -281,19 +281,29 @@ void Form1::cmd_datendruck_Click() {
     flushStatus();
 }
 
-void Form1::rtfExport(const std::string& datastr) {
-    const QString proposed = qs(session_.prepareExportName(".rtf"));
+std::optional<QString> Form1::exportTarget(const char* ext, const QString& filter) {
+    const QString proposed = qs(session_.prepareExportName(std::string(".") + ext));
     lastDialogName = proposed;
     const std::optional<QString> chosen =
         dialogs_.saveFile(QStringLiteral("Speichern unter"), datenDir(), proposed,
-                          qtFileFilter(kRtfFilter), QStringLiteral("rtf"));
-    if (!chosen || chosen->isEmpty() || !writeIfExists(*chosen)) {
-        return;
+                          qtFileFilter(filter), QString::fromLatin1(ext));
+    if (!chosen || chosen->isEmpty()) {
+        return std::nullopt;
     }
+    // The dialog holds the chosen name whatever the overwrite question gets for an answer.
     lastDialogName = *chosen;
+    if (!writeIfExists(*chosen)) {
+        return std::nullopt;
+    }
+    return chosen;
+}
+
+void Form1::rtfExport(const std::string& datastr) {
     // A file that cannot be written is left alone without a message; the write goes through a
     // temporary file, so an older list under that name survives a full disk.
-    writeFileBytes(chosen->toStdString(), datastr + "\r\n");
+    if (const auto target = exportTarget("rtf", kRtfFilter)) {
+        writeFileBytes(target->toStdString(), datastr + "\r\n");
+    }
 }
 
 void Form1::export_Click() {
@@ -307,16 +317,9 @@ void Form1::export_Click() {
 }
 
 void Form1::csvExport() {
-    const QString proposed = qs(session_.prepareExportName(".csv"));
-    lastDialogName = proposed;
-    const std::optional<QString> chosen =
-        dialogs_.saveFile(QStringLiteral("Speichern unter"), datenDir(), proposed,
-                          qtFileFilter(kCsvFilter), QStringLiteral("csv"));
-    if (!chosen || chosen->isEmpty() || !writeIfExists(*chosen)) {
-        return;
+    if (const auto target = exportTarget("csv", kCsvFilter)) {
+        writeFileBytes(target->toStdString(), session_.csvBytes());
     }
-    lastDialogName = *chosen;
-    writeFileBytes(chosen->toStdString(), session_.csvBytes());
 }
 
 // ---- leaving ----
