@@ -15,7 +15,7 @@ PACKAGES := cmake ninja-build g++ pkg-config \
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: all deps configure build test run bench fuzz format clean package
+.PHONY: all deps configure build testing test run bench fuzz format clean package
 
 all: build
 
@@ -39,7 +39,12 @@ configure: deps $(BUILD)/build.ninja
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-test: build
+# The tests and benchmarks are built only on request; this switches them on for the build tree.
+testing: configure
+	cmake -S . -B $(BUILD) -DBUILD_TESTING=ON -DKORVALA_WERROR=ON > /dev/null
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: testing
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 # With a display the window opens on the sample; without one the sample's report is printed.
@@ -51,7 +56,7 @@ run: build
 	  $(BUILD)/bin/korvala-cli report $(SAMPLE); \
 	fi
 
-bench: build
+bench: testing
 	$(BUILD)/bin/korvala-bench
 	tools/bench-cli.sh $(BUILD)
 

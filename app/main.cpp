@@ -12,15 +12,16 @@
 #include <cstring>
 #include <memory>
 
-#include "app/screenshots.h"
-#include "device/qt/device_controller.h"
 #include "device/qt/qt_serial_link.h"
-#include "output/print/button_icons.h"
-#include "output/print/traffic_report.h"
+#include "headless_pdf.h"
+#include "screenshots.h"
+#include "ui/button_icons.h"
 #include "ui/chart_wiring.h"
 #include "ui/datandtime.h"
+#include "ui/device_controller.h"
 #include "ui/form1.h"
 #include "ui/qt_dialogs.h"
+#include "version.h"
 
 namespace {
 
@@ -54,101 +55,90 @@ void sayError(const QString& message) {
     std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    const bool headless = wantsHeadlessPdf(argc, argv);
-    // The report is drawn on a QPdfWriter and needs no screen; without one, the default platform
-    // would abort before a single page is written (a build server, a cron job).
-    if ((headless || onlyPrints(argc, argv)) && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+// The report is drawn on a QPdfWriter and needs no screen; without one, the default platform
+// would abort before a single page is written (a build server, a cron job).
+void chooseOffscreenWithoutDisplay(int argc, char** argv) {
+    if ((wantsHeadlessPdf(argc, argv) || onlyPrints(argc, argv)) &&
+        qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    QApplication app(argc, argv);
+}
+
+void setUpApplication(QTranslator& qtTranslator) {
     QApplication::setApplicationName(QStringLiteral("korvala"));
-    QApplication::setApplicationVersion(QStringLiteral("0.6.1"));
+    QApplication::setApplicationVersion(QString::fromLatin1(korvala::kVersion));
     // Every window, the parentless ones too, shows the program's icon; Wayland desktops find
     // the icon through the .desktop file of that name.
-    QApplication::setWindowIcon(korvala::applicationIcon());
+    QApplication::setWindowIcon(korvala::ui::applicationIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("korvala"));
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    QTranslator qtTranslator;
     if (qtTranslator.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QApplication::installTranslator(&qtTranslator);
     }
+}
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Auswertung von Geschwindigkeitsmessungen"));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption noSplash(QStringLiteral("no-splash"),
-                                      QStringLiteral("Ohne Startbild starten."));
-    QCommandLineOption screenshot(QStringLiteral("screenshot"),
+// The options of the window program; hidden ones serve the user guide's pictures.
+struct Options {
+    QCommandLineOption noSplash{QStringLiteral("no-splash"),
+                                QStringLiteral("Ohne Startbild starten.")};
+    QCommandLineOption screenshot{QStringLiteral("screenshot"),
                                   QStringLiteral("Bilder aller Seiten in VERZEICHNIS speichern "
                                                  "und beenden."),
-                                  QStringLiteral("VERZEICHNIS"));
-    screenshot.setFlags(QCommandLineOption::HiddenFromHelp);
-    QCommandLineOption compare(QStringLiteral("compare"),
-                               QStringLiteral("Vergleichsmessung für die Bilder von --screenshot."),
-                               QStringLiteral("DATEI"));
-    compare.setFlags(QCommandLineOption::HiddenFromHelp);
-    const QCommandLineOption pdf(QStringLiteral("pdf"),
-                                 QString::fromUtf8("Verkehrsbericht von DATEI als PDF nach AUSGABE "
-                                                   "schreiben, ohne Fenster, und beenden."),
-                                 QStringLiteral("AUSGABE"));
-    const QCommandLineOption limit(
+                                  QStringLiteral("VERZEICHNIS")};
+    QCommandLineOption compare{
+        QStringLiteral("compare"),
+        QString::fromUtf8("Vergleichsmessung für die Bilder von --screenshot."),
+        QStringLiteral("DATEI")};
+    QCommandLineOption pdf{QStringLiteral("pdf"),
+                           QString::fromUtf8("Verkehrsbericht von DATEI als PDF nach AUSGABE "
+                                             "schreiben, ohne Fenster, und beenden."),
+                           QStringLiteral("AUSGABE")};
+    QCommandLineOption limit{
         QStringLiteral("limit"),
         QString::fromUtf8("Zulässige Höchstgeschwindigkeit für --pdf in km/h (Vorgabe: %1).")
             .arg(korvala::kDefaultSpeedLimit),
-        QStringLiteral("N"));
-    const QCommandLineOption deviceLink(
+        QStringLiteral("N")};
+    QCommandLineOption deviceLink{
         QStringLiteral("device-link"),
-        QString::fromUtf8("Datenübertragung über die serielle Schnittstelle anbieten."));
-    const QCommandLineOption devicePort(
-        QStringLiteral("device-port"),
-        QStringLiteral("Weitere serielle Schnittstelle (Gerätepfad)."), QStringLiteral("PFAD"));
-    parser.addOption(noSplash);
-    parser.addOption(screenshot);
-    parser.addOption(compare);
-    parser.addOption(pdf);
-    parser.addOption(limit);
-    parser.addOption(deviceLink);
-    parser.addOption(devicePort);
-    parser.addPositionalArgument(QStringLiteral("DATEI"),
-                                 QStringLiteral("Messdatei (.spt oder .log), die geöffnet wird."));
-    parser.process(app);
+        QString::fromUtf8("Datenübertragung über die serielle Schnittstelle anbieten.")};
+    QCommandLineOption devicePort{QStringLiteral("device-port"),
+                                  QStringLiteral("Weitere serielle Schnittstelle (Gerätepfad)."),
+                                  QStringLiteral("PFAD")};
 
-    if (headless) {
-        int speedLimit = korvala::kDefaultSpeedLimit;
-        if (parser.isSet(limit)) {
-            const std::optional<int> parsed = korvala::parseSpeedLimit(parser.value(limit));
-            if (!parsed) {
-                sayError(QString::fromUtf8("Fehler: Die zulässige Höchstgeschwindigkeit muss eine "
-                                           "ganze Zahl von %1 bis %2 km/h sein (angegeben: %3).")
-                             .arg(korvala::kMinSpeedLimit)
-                             .arg(korvala::kMaxSpeedLimit)
-                             .arg(parser.value(limit)));
-                return korvala::kPdfExitBadLimit;
-            }
-            speedLimit = *parsed;
+    void addTo(QCommandLineParser& parser) {
+        screenshot.setFlags(QCommandLineOption::HiddenFromHelp);
+        compare.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.setApplicationDescription(
+            QStringLiteral("Auswertung von Geschwindigkeitsmessungen"));
+        parser.addHelpOption();
+        parser.addVersionOption();
+        for (const QCommandLineOption* o :
+             {&noSplash, &screenshot, &compare, &pdf, &limit, &deviceLink, &devicePort}) {
+            parser.addOption(*o);
         }
-        const QStringList inputs = parser.positionalArguments();
-        if (inputs.size() != 1) {
-            sayError(
-                QString::fromUtf8("Fehler: --pdf braucht genau eine Messdatei (.spt oder "
-                                  ".log)."));
-            return korvala::kPdfExitBadFile;
-        }
-        return korvala::runHeadlessPdf(QDir::current().absoluteFilePath(inputs.constFirst()),
-                                       QDir::current().absoluteFilePath(parser.value(pdf)),
-                                       speedLimit);
+        parser.addPositionalArgument(
+            QStringLiteral("DATEI"),
+            QStringLiteral("Messdatei (.spt oder .log), die geöffnet wird."));
     }
+};
 
+int runHeadless(const QCommandLineParser& parser, const Options& o) {
+    const QStringList inputs = parser.positionalArguments();
+    if (inputs.size() != 1) {
+        sayError(QString::fromUtf8("Fehler: --pdf braucht genau eine Messdatei (.spt oder .log)."));
+        return korvala::kPdfExitBadFile;
+    }
+    return korvala::runHeadlessPdf(QDir::current().absoluteFilePath(inputs.constFirst()),
+                                   QDir::current().absoluteFilePath(parser.value(o.pdf)),
+                                   parser.isSet(o.limit) ? parser.value(o.limit) : QString());
+}
+
+int runWindow(QApplication& app, const QCommandLineParser& parser, const Options& o) {
     korvala::ui::QtDialogs dialogs;
     korvala::ui::Form1Options options;
-    options.showSplash = !parser.isSet(noSplash) && !parser.isSet(screenshot);
+    options.showSplash = !parser.isSet(o.noSplash) && !parser.isSet(o.screenshot);
     korvala::ui::Form1 window(dialogs, options);
     dialogs.setParent(&window);
     korvala::wireChartsAndPrinting(window);
@@ -160,11 +150,11 @@ int main(int argc, char** argv) {
     // The transfer from the measuring device is offered only on request: most users evaluate
     // files someone else read out, and an unused port menu only confuses them.
     std::unique_ptr<korvala::QtSerialLink> serialLink;
-    std::unique_ptr<korvala::DeviceController> device;
-    if (parser.isSet(deviceLink) || parser.isSet(devicePort)) {
+    std::unique_ptr<korvala::ui::DeviceController> device;
+    if (parser.isSet(o.deviceLink) || parser.isSet(o.devicePort)) {
         serialLink = std::make_unique<korvala::QtSerialLink>(
-            parser.values(devicePort) + korvala::QtSerialLink::systemPortNames());
-        device = std::make_unique<korvala::DeviceController>(window, *serialLink);
+            parser.values(o.devicePort) + korvala::QtSerialLink::systemPortNames());
+        device = std::make_unique<korvala::ui::DeviceController>(window, *serialLink);
         window.setDeviceLinkVisible(true);
     }
     window.show();
@@ -173,12 +163,28 @@ int main(int argc, char** argv) {
     if (!files.isEmpty()) {
         window.openPath(QDir::current().absoluteFilePath(files.constFirst()));
     }
-    if (parser.isSet(screenshot)) {
-        QString compareFile = parser.value(compare);
+    if (parser.isSet(o.screenshot)) {
+        QString compareFile = parser.value(o.compare);
         if (!compareFile.isEmpty()) {
             compareFile = QDir::current().absoluteFilePath(compareFile);
         }
-        return korvala::takeScreenshots(window, {parser.value(screenshot), compareFile});
+        return korvala::takeScreenshots(window, {parser.value(o.screenshot), compareFile});
     }
     return app.exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    chooseOffscreenWithoutDisplay(argc, argv);
+    QApplication app(argc, argv);
+    QTranslator qtTranslator;
+    setUpApplication(qtTranslator);
+
+    QCommandLineParser parser;
+    Options options;
+    options.addTo(parser);
+    parser.process(app);
+    return parser.isSet(options.pdf) ? runHeadless(parser, options)
+                                     : runWindow(app, parser, options);
 }

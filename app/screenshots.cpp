@@ -1,4 +1,4 @@
-#include "app/screenshots.h"
+#include "screenshots.h"
 
 #include <QAction>
 #include <QApplication>

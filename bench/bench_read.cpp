@@ -10,8 +10,8 @@
 #include <map>
 #include <string>
 
+#include "log_generator.h"
 #include "model/measurement_file.h"
-#include "tools/log_generator.h"
 
 namespace {
 

@@ -63,7 +63,7 @@ void BM_ClosingTick(benchmark::State& state) {
             state.SkipWithError("transfer did not complete");
             break;
         }
-        benchmark::DoNotOptimize(session.records.data());
+        benchmark::DoNotOptimize(session.records().data());
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));

@@ -11,7 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli/commands.h"
+#include "commands.h"
 #include "evaluation/analysis.h"
 #include "model/speed.h"
 #include "session/session.h"
@@ -21,15 +21,10 @@ namespace korvala::cli {
 namespace {
 
 int parseLimit(const std::string& text) {
-    int limit = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, limit);
-    if (ec != std::errc() || ptr != end || !speedLimitValid(limit))
-        fail(kExitUsage, "Fehler: Die zulässige Höchstgeschwindigkeit muss eine ganze Zahl von " +
-                             std::to_string(kMinSpeedLimit) + " bis " +
-                             std::to_string(kMaxSpeedLimit) + " km/h sein (angegeben: \"" + text +
-                             "\").");
-    return limit;
+    const std::optional<int> limit = parseSpeedLimit(text);
+    if (!limit)
+        fail(kExitUsage, "Fehler: " + speedLimitErrorText(text));
+    return *limit;
 }
 
 // ---- text helpers (German conventions, independent of the machine's locale) ----
@@ -432,11 +427,10 @@ void runAnalyze(const AnalyzeOptions& o) {
     const int limit = parseLimit(o.limit);
     Session session(todayDateText());
     openOrFail(session, o.file);
-    const Analysis a =
-        analyze(session.days, AnalysisInput{limit, session.site.startDate,
-                                            session.duplicatesDropped, session.linesRejected});
-    const std::string text = o.json ? analysisJson(a, o.file, session.site.startDate).dump(2) + "\n"
-                                    : analysisText(a, o.file, session.site.startDate);
+    const Analysis a = session.analyze(limit);
+    const std::string& startDate = session.site().startDate;
+    const std::string text = o.json ? analysisJson(a, o.file, startDate).dump(2) + "\n"
+                                    : analysisText(a, o.file, startDate);
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
 }

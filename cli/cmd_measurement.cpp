@@ -8,7 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli/commands.h"
+#include "commands.h"
 #include "model/encoding.h"
 #include "model/timestamp.h"
 #include "output/rtf_list.h"
@@ -98,9 +98,9 @@ void printRaw(std::string_view text) {
 void runReport(const Inputs& in) {
     auto session = openWithEdits(in);
     const int index = in.day - 1;
-    if (!session->dayEnabled[index]) {
+    if (!session->dayEnabled()[index]) {
         int found = 0;
-        for (bool enabled : session->dayEnabled)
+        for (bool enabled : session->dayEnabled())
             found += enabled ? 1 : 0;
         fail(kExitUsage, "Fehler: Tag " + std::to_string(in.day) +
                              " ist nicht wählbar, die Messung umfasst " + std::to_string(found) +
@@ -108,58 +108,56 @@ void runReport(const Inputs& in) {
     }
     if (index > 0)
         session->showDay(index);
-    printRaw(session->reportText);
+    printRaw(session->reportText());
 }
 
 // ---- json ----
 
-nlohmann::ordered_json dayJson(const Session& s, int index) {
-    const Table& table = s.days[index];
+nlohmann::ordered_json dayJson(const DayReport& r, int index, std::size_t entries) {
+    const DayStats& stats = r.stats;
     nlohmann::ordered_json classes = nlohmann::ordered_json::array();
-    for (std::size_t j = 0; j < s.stats.classUpper.size() && j < s.stats.classCounts.size(); ++j)
-        classes.push_back({{"upper", s.stats.classUpper[j]}, {"count", s.stats.classCounts[j]}});
+    for (std::size_t j = 0; j < stats.classUpper.size() && j < stats.classCounts.size(); ++j)
+        classes.push_back({{"upper", stats.classUpper[j]}, {"count", stats.classCounts[j]}});
     nlohmann::ordered_json hours = nlohmann::ordered_json::array();
     for (int k = 0; k < 24; ++k)
-        hours.push_back({{"label", s.stats.hourLabel[k]}, {"count", s.stats.hourCount[k]}});
+        hours.push_back({{"label", stats.hourLabel[k]}, {"count", stats.hourCount[k]}});
     return {{"day", index + 1},
-            {"entries", table.empty() ? 0 : table.size() - 1},
-            {"vehicles", s.stats.vehicles},
+            {"entries", entries},
+            {"vehicles", stats.vehicles},
             {"captions",
-             {{"lbl_ds", s.lbl_ds},
-              {"lbl_vmin", s.lbl_vmin},
-              {"lbl_vmax", s.lbl_vmax},
-              {"lbl_dV", s.lbl_dV}}},
+             {{"lbl_ds", std::to_string(stats.vehicles)},
+              {"lbl_vmin", r.speeds->vmin},
+              {"lbl_vmax", r.speeds->vmax},
+              {"lbl_dV", r.speeds->avg}}},
             {"classes", std::move(classes)},
             {"hours", std::move(hours)}};
 }
 
 void runJson(const Inputs& in) {
     auto session = openWithEdits(in);
-    Session& s = *session;
+    const Session& s = *session;
     nlohmann::ordered_json out;
-    out["site"] = {
-        {"location", s.site.location}, {"startDate", s.site.startDate}, {"remark", s.site.remark}};
-    out["records"] = s.records.size();
-    out["duplicatesDropped"] = s.duplicatesDropped;
-    out["formatError"] = s.formatError;
+    out["site"] = {{"location", s.site().location},
+                   {"startDate", s.site().startDate},
+                   {"remark", s.site().remark}};
+    out["records"] = s.records().size();
+    out["duplicatesDropped"] = s.duplicatesDropped();
+    out["formatError"] = s.formatError();
     out["status"] = s.statusLine();
-    // The day tables are all that is evaluated from here on; a large measurement should not
-    // hold its flat table twice.
-    s.records = Table();
 
     // Each day is reported as if the user had opened the file and then clicked that day: a day
     // whose speeds cannot be computed keeps the captions the load left, not the previous day's.
-    const std::string afterLoadVmin = s.lbl_vmin, afterLoadVmax = s.lbl_vmax,
-                      afterLoadDV = s.lbl_dV;
+    const SpeedCaptions afterLoad{s.lbl_vmin(), s.lbl_vmax(), s.lbl_dV()};
+    NullStatusSink sink;
     nlohmann::ordered_json days = nlohmann::ordered_json::array();
     for (int i = 0; i < kDays; ++i) {
-        if (!s.dayEnabled[i])
+        if (!s.dayEnabled()[i])
             continue;
-        s.lbl_vmin = afterLoadVmin;
-        s.lbl_vmax = afterLoadVmax;
-        s.lbl_dV = afterLoadDV;
-        s.showDay(i);
-        days.push_back(dayJson(s, i));
+        const Table& table = s.days()[i];
+        DayReport r = dayReport(s.site(), table, i + 1, sink, afterLoad);
+        if (!r.speeds)
+            r.speeds = afterLoad;
+        days.push_back(dayJson(r, i, table.empty() ? 0 : table.size() - 1));
     }
     out["days"] = std::move(days);
     printRaw(out.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n");
@@ -170,7 +168,7 @@ void runJson(const Inputs& in) {
 // The window refuses the CSV export and "Speichern unter" until location and start date hold
 // two characters each; a device log carries no location, so --site is needed there.
 void requireSite(const Session& session) {
-    if (utf8Length(session.site.location) < 2 || utf8Length(session.site.startDate) < 2)
+    if (!session.siteComplete())
         fail(kExitUsage,
              "Ort oder Datum ist nicht eingegeben! (Messort mit --site angeben, Datum mit --date)");
 }

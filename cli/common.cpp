@@ -1,6 +1,6 @@
 #include <iostream>
 
-#include "cli/commands.h"
+#include "commands.h"
 #include "session/session.h"
 
 namespace korvala::cli {
@@ -15,21 +15,11 @@ void openOrFail(Session& session, const std::string& path) {
     switch (r.outcome) {
         case LoadOutcome::Loaded:
             return;
-        case LoadOutcome::NotReadable:
-            fail(kExitBadFile, "Fehler: Die Datei \"" + path + "\" kann nicht gelesen werden" +
-                                   (r.systemError.empty() ? "." : ": " + r.systemError));
-        case LoadOutcome::UnknownKind:
-            fail(kExitBadFile, "Fehler: \"" + path +
-                                   "\" ist weder eine .spt- noch eine .log-Datei (die Endung "
-                                   "entscheidet, Groß-/Kleinschreibung zählt).");
-        case LoadOutcome::NotDeviceLog:
-            fail(kExitBadFile, "Fehler: \"" + path +
-                                   "\" ist kein Protokoll des Messgeräts (die erste Zeile "
-                                   "beginnt nicht mit \"/\").");
         case LoadOutcome::WrongFormat:
-            break;
+            fail(kExitBadFile, loadFailureText(r, path) + " " + path);
+        default:
+            fail(kExitBadFile, "Fehler: " + loadFailureText(r, path));
     }
-    fail(kExitBadFile, "Falsches Format! " + path);
 }
 
 }  // namespace korvala::cli

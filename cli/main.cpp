@@ -1,7 +1,7 @@
 #include <exception>
 #include <iostream>
 
-#include "cli/commands.h"
+#include "commands.h"
 
 int main(int argc, char** argv) {
     CLI::App app{

@@ -7,8 +7,7 @@
 # KORVALA_BENCH_RECORDS   records of the generated week (default 1000000)
 # KORVALA_BENCH_DIR       where the log and the PDF go (default /tmp/korvala-bench)
 #
-# Uses `korvala --pdf` when the window program offers it, otherwise the report test's benchmark
-# function, which runs the same headless report. Needs no display: the offscreen platform is used.
+# Runs `korvala --pdf`, which needs no display: the offscreen platform is used.
 set -euo pipefail
 
 BUILD=${1:-build}
@@ -16,7 +15,6 @@ RECORDS=${KORVALA_BENCH_RECORDS:-1000000}
 DIR=${KORVALA_BENCH_DIR:-/tmp/korvala-bench}
 GEN=$BUILD/bin/korvala-gen
 APP=$BUILD/bin/korvala
-TEST=$BUILD/bin/ui_test_traffic_report
 TIME=/usr/bin/time
 
 if [[ ! -x $GEN ]]; then
@@ -32,14 +30,10 @@ fi
 export QT_QPA_PLATFORM=offscreen
 export QT_QPA_FONTDIR=${QT_QPA_FONTDIR:-/usr/share/fonts/truetype/dejavu}
 
-if [[ -x $APP ]] && "$APP" --help 2>/dev/null | grep -q -- '--pdf'; then
-    rm -f "$PDF"
-    "$TIME" -f "korvala --pdf: %e s, %M kB peak" "$APP" --pdf "$PDF" "$LOG"
-    pdfinfo "$PDF" | grep -E '^(Pages|File size):'
-elif [[ -x $TEST ]]; then
-    KORVALA_BENCH_PDF=$LOG "$TIME" -f "whole test process: %e s, %M kB peak" \
-        "$TEST" benchmarkLargeMeasurement | grep -E 'RESULT|msecs|PASS|FAIL' || true
-else
-    echo "bench-pdf: weder $APP mit --pdf noch $TEST gebaut" >&2
+if [[ ! -x $APP ]]; then
+    echo "bench-pdf: $APP fehlt (erst bauen)" >&2
     exit 1
 fi
+rm -f "$PDF"
+"$TIME" -f "korvala --pdf: %e s, %M kB peak" "$APP" --pdf "$PDF" "$LOG"
+pdfinfo "$PDF" | grep -E '^(Pages|File size):'

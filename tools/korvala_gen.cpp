@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "log_generator.h"
 #include "model/measurement_file.h"
 #include "model/text_util.h"
-#include "tools/log_generator.h"
 
 namespace {
 

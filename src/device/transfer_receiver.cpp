@@ -42,19 +42,14 @@ std::vector<std::string_view> splitCrLf(std::string_view text) {
 StartOutcome TransferReceiver::start(std::string_view today, std::string_view timeOfDay) {
     if (!link_.isOpen())
         return StartOutcome::PortClosed;
-    const bool fresh = session_.saved;
+    const bool fresh = session_.saved();
     if (fresh) {
-        session_.formatError = false;
-        session_.saveEnabled = session_.saveAsEnabled = session_.exportEnabled = false;
         // Whatever the device sent before it was asked belongs to no transfer.
         (void)link_.readAll();
-        session_.site.location.clear();
-        session_.inText.clear();
-        session_.records = Table();
+        session_.beginTransfer(today);
         receiving_ = true;
         link_.write(kReadCommand);
         progress_ = 0;
-        session_.site.startDate = std::string(today);
         log("________ ALL CLEARD _____\r\n");
     }
     log("________ DEBUG  START _____");
@@ -67,9 +62,9 @@ TickOutcome TransferReceiver::tick() {
     if (!receiving_)
         return TickOutcome::Idle;
 
-    const std::size_t oldLength = session_.inText.size();
+    const std::size_t oldLength = session_.inText().size();
     lastPiece_ = link_.readAll();
-    session_.inText += lastPiece_;
+    session_.appendReceived(lastPiece_);
     inBufferCount_ = link_.bytesAvailable();
 
     if (contains(lastPiece_, kBeginMarker)) {
@@ -80,8 +75,8 @@ TickOutcome TransferReceiver::tick() {
     log(kCrLf);
 
     if (!contains(lastPiece_, kEndMarker)) {
-        if (session_.inText.size() <= oldLength) {
-            log(std::to_string(oldLength) + " " + std::to_string(session_.inText.size()) +
+        if (session_.inText().size() <= oldLength) {
+            log(std::to_string(oldLength) + " " + std::to_string(session_.inText().size()) +
                 "Kommunikations FEHLER \r\n");
             ++waitCount_;
             if (waitCount_ > kSilentTicks) {
@@ -99,12 +94,12 @@ TickOutcome TransferReceiver::tick() {
 
     log("Ende der Datei erkannt!\r\n");
     log("Input buffer länge (min. 126):");
-    if (session_.inText.size() <= kMinimumLength) {
+    if (session_.inText().size() <= kMinimumLength) {
         session_.setPanel(1, "Es sind keine Daten vorhanden!");
         receiving_ = false;
         return TickOutcome::NoData;
     }
-    log(std::to_string(session_.inText.size()));
+    log(std::to_string(session_.inText().size()));
     log(kCrLf);
     if (!parseTransfer()) {
         // Long enough but without a begin line: nothing in it can be a measurement.
@@ -112,18 +107,18 @@ TickOutcome TransferReceiver::tick() {
         receiving_ = false;
         return TickOutcome::NoData;
     }
-    session_.setPanel(1, session_.formatError ? "! Falsches Format!" : "Einlesen fertig.");
-    finish();
+    session_.setPanel(1, session_.formatError() ? "! Falsches Format!" : "Einlesen fertig.");
+    progress_ = kProgressMax;
+    receiving_ = false;
     return TickOutcome::Completed;
 }
 
 bool TransferReceiver::parseTransfer() {
-    const std::string text = std::move(session_.inText);
-    session_.inText.clear();
+    const std::string text = session_.takeReceived();
     const std::vector<std::string_view> lines = splitCrLf(text);
     if (lines.size() <= kBeginLine) {
         // Keep the text where the no-data case leaves it.
-        session_.inText = text;
+        session_.restoreReceived(text);
         return false;
     }
 
@@ -134,9 +129,10 @@ bool TransferReceiver::parseTransfer() {
     log("Datum Beginn:" + cp1252ToUtf8(date) + "\r\n");
     date = cp1252ToUtf8(date.substr(0, kDateLength));
     log("Datum ermittelt:" + date + "\r\n");
-    session_.site.startDate = date;
 
-    session_.records.reserve(lines.size());
+    Table records;
+    records.reserve(lines.size());
+    bool formatError = false;
     std::string numbered;
     for (std::size_t lineIndex = kBeginLine; lineIndex < lines.size(); ++lineIndex) {
         const std::string_view line = trimBlanks(lines[lineIndex]);
@@ -147,27 +143,16 @@ bool TransferReceiver::parseTransfer() {
         numbered = std::to_string(lineIndex);
         numbered += line;
         const auto index = static_cast<std::int32_t>(lineIndex);
-        if (parser(session_.records, numbered, index, session_) == ParseResult::FormatError)
-            session_.formatError = true;
+        if (parser(records, numbered, index, session_) == ParseResult::FormatError)
+            formatError = true;
     }
-
-    session_.createDefFileName();
-    session_.evaluate();
+    session_.applyTransfer(std::move(date), std::move(records), formatError);
     return true;
-}
-
-void TransferReceiver::finish() {
-    session_.saved = false;
-    // No name: a later save must ask for one instead of overwriting an earlier file.
-    session_.fileName.clear();
-    session_.saveAsEnabled = session_.exportEnabled = true;
-    progress_ = kProgressMax;
-    receiving_ = false;
 }
 
 void TransferReceiver::cancel() {
     receiving_ = false;
-    session_.inText.clear();
+    session_.cancelTransfer();
 }
 
 }  // namespace korvala

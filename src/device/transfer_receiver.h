@@ -65,7 +65,6 @@ class TransferReceiver {
     // Splits the received text, takes the start date and parses the measurement lines.
     // Returns false when the text has no begin line.
     bool parseTransfer();
-    void finish();
     void log(std::string_view text) { debugLog_.append(text); }
 
     Session& session_;

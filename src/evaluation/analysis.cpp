@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <memory>
 
@@ -315,6 +316,25 @@ std::string_view verdictText(Verdict v) {
     return "";
 }
 
+std::optional<int> parseSpeedLimit(std::string_view text) {
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    int limit = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, limit);
+    if (text.empty() || ec != std::errc() || ptr != end || !speedLimitValid(limit))
+        return std::nullopt;
+    return limit;
+}
+
+std::string speedLimitErrorText(std::string_view given) {
+    return "Die zulässige Höchstgeschwindigkeit muss eine ganze Zahl von " +
+           std::to_string(kMinSpeedLimit) + " bis " + std::to_string(kMaxSpeedLimit) +
+           " km/h sein (angegeben: \"" + std::string(given) + "\").";
+}
+
 std::string_view verdictColor(Verdict v) {
     switch (v) {
         case Verdict::Unremarkable:
@@ -339,112 +359,122 @@ Verdict verdictFor(std::optional<double> v85, int limit) {
     return Verdict::Remarkable;
 }
 
-Analysis analyze(const DayTables& days, const AnalysisInput& input) {
-    Analysis result;
-    result.limit = input.limit;
-    result.quality.duplicatesDropped = input.duplicatesDropped;
-    result.quality.linesRejected = input.linesRejected;
+namespace {
 
-    int dayCount = 0;
-    for (int d = 0; d < kDays; ++d)
-        if (holdsRecords(days[d]))
-            dayCount = d + 1;
+// One pass over the day tables, day by day, collecting what the figures need.
+class Analyser {
+  public:
+    explicit Analyser(const AnalysisInput& input) : input_(input) {
+        result_.limit = input.limit;
+        result_.quality.duplicatesDropped = input.duplicatesDropped;
+        result_.quality.linesRejected = input.linesRejected;
+    }
 
-    std::vector<Wide> dayDists;
-    dayDists.reserve(kDays);
-    std::vector<RankedEvent> top;  // sorted by ranksBefore, at most kTopSpeedCount
-    std::vector<SecondSet> occupied;
-    std::int64_t order = 0;
+    void addDay(int index, const Table& table);
+    Analysis finish();
+
+  private:
+    void noteVehicle(DayAnalysis& day, int second, double v);
+    void findGaps();
+    void summariseWeek();
+    void describeEnds();
+
+    const AnalysisInput& input_;
+    Analysis result_;
+    std::vector<Wide> dayDists_;
+    std::vector<RankedEvent> top_;  // sorted by ranksBefore, at most kTopSpeedCount
+    std::vector<SecondSet> occupied_;
+    std::int64_t order_ = 0;
     // Where the measurement's first and last vehicles are, to keep the gap search inside it.
-    std::optional<std::pair<int, int>> firstSeen, lastSeen;  // (day index, second)
-
+    std::optional<std::pair<int, int>> firstSeen_, lastSeen_;  // (day index, second)
     // The cells are large; keep them off the stack and reuse them for every day.
-    auto cells = std::make_unique<std::array<Cell, 24>>();
+    std::unique_ptr<std::array<Cell, 24>> cells_ = std::make_unique<std::array<Cell, 24>>();
+};
 
-    for (int d = 0; d < dayCount; ++d) {
-        DayAnalysis day;
-        day.day = d + 1;
-        day.weekday = weekdayOfMeasurementDay(input.startDate, day.day);
-        for (auto& cell : *cells)
-            cell.clear();
-        occupied.emplace_back();
-        auto& seconds = occupied.back();
+void Analyser::addDay(int index, const Table& table) {
+    DayAnalysis day;
+    day.day = index + 1;
+    day.weekday = weekdayOfMeasurementDay(input_.startDate, day.day);
+    for (auto& cell : *cells_)
+        cell.clear();
+    occupied_.emplace_back();
 
-        for (const Measurement& m : days[d]) {
-            ++order;
-            const double v = m.speed.value();
-            if (!(v > 0))
-                continue;
-            const int second = m.time.secondOfDay();
-            (*cells)[second / 3600].add(v);
-            seconds.insert(second);
-            if (!day.firstVehicle || second < *day.firstVehicle)
-                day.firstVehicle = second;
-            if (!day.lastVehicle || second > *day.lastVehicle)
-                day.lastVehicle = second;
-
-            const RankedEvent event{{day.day, second, v}, order};
-            if (v < kImplausibleBelow || v >= kImplausibleFrom) {
-                ++result.quality.implausibleCount;
-                if (result.quality.implausible.size() < kImplausibleListCap)
-                    result.quality.implausible.push_back(event.event);
-            }
-            if (top.size() < kTopSpeedCount || ranksBefore(event, top.back())) {
-                top.insert(std::upper_bound(top.begin(), top.end(), event, ranksBefore), event);
-                if (top.size() > kTopSpeedCount)
-                    top.pop_back();
-            }
-        }
-
-        for (int h = 0; h < 24; ++h) {
-            Cell& cell = (*cells)[h];
-            cell.finish();
-            day.hours[h].vehicles = cell.size();
-            if (cell.size() >= kMinVehiclesForCellV85)
-                day.hours[h].v85 = cell.percentiles(std::array<int, 1>{85})[0];
-        }
-        dayDists.push_back(combine(cells->data(), cells->size()));
-        const Wide& dayDist = dayDists.back();
-        day.speeds = profileOf(dayDist);
-        day.exceedance = exceedanceOf(dayDist, input.limit, day.speeds.v85);
-        day.complete = day.hours[0].vehicles > 0 && day.hours[23].vehicles > 0;
-        if (day.firstVehicle) {
-            if (!firstSeen)
-                firstSeen = std::pair{d, *day.firstVehicle};
-            lastSeen = std::pair{d, *day.lastVehicle};
-        }
-        result.days.push_back(std::move(day));
+    for (const Measurement& m : table) {
+        ++order_;
+        const double v = m.speed.value();
+        if (v > 0)
+            noteVehicle(day, m.time.secondOfDay(), v);
     }
 
-    const Wide whole = combine(dayDists.data(), dayDists.size());
-    result.speeds = profileOf(whole);
-    result.exceedance = exceedanceOf(whole, input.limit, result.speeds.v85);
-
-    // Gaps: nothing is searched before the first or after the last vehicle of the measurement,
-    // where the device was not yet or no longer set up; those days are reported as partial.
-    if (firstSeen) {
-        for (int d = firstSeen->first; d <= lastSeen->first; ++d) {
-            int from = kGapWindowFrom, to = kGapWindowTo;
-            if (d == firstSeen->first)
-                from = std::max(from, firstSeen->second);
-            if (d == lastSeen->first)
-                to = std::min(to, lastSeen->second + 1);
-            result.days[d].gaps = gapsIn(occupied[d], from, to);
-        }
+    for (int h = 0; h < 24; ++h) {
+        Cell& cell = (*cells_)[h];
+        cell.finish();
+        day.hours[h].vehicles = cell.size();
+        if (cell.size() >= kMinVehiclesForCellV85)
+            day.hours[h].v85 = cell.percentiles(std::array<int, 1>{85})[0];
     }
+    dayDists_.push_back(combine(cells_->data(), cells_->size()));
+    const Wide& dayDist = dayDists_.back();
+    day.speeds = profileOf(dayDist);
+    day.exceedance = exceedanceOf(dayDist, input_.limit, day.speeds.v85);
+    day.complete = day.hours[0].vehicles > 0 && day.hours[23].vehicles > 0;
+    if (day.firstVehicle) {
+        if (!firstSeen_)
+            firstSeen_ = std::pair{index, *day.firstVehicle};
+        lastSeen_ = std::pair{index, *day.lastVehicle};
+    }
+    result_.days.push_back(std::move(day));
+}
 
-    // The week.
+void Analyser::noteVehicle(DayAnalysis& day, int second, double v) {
+    (*cells_)[second / 3600].add(v);
+    occupied_.back().insert(second);
+    if (!day.firstVehicle || second < *day.firstVehicle)
+        day.firstVehicle = second;
+    if (!day.lastVehicle || second > *day.lastVehicle)
+        day.lastVehicle = second;
+
+    const RankedEvent event{{day.day, second, v}, order_};
+    DataQuality& q = result_.quality;
+    if (v < kImplausibleBelow || v >= kImplausibleFrom) {
+        ++q.implausibleCount;
+        if (q.implausible.size() < kImplausibleListCap)
+            q.implausible.push_back(event.event);
+    }
+    if (top_.size() < kTopSpeedCount || ranksBefore(event, top_.back())) {
+        top_.insert(std::upper_bound(top_.begin(), top_.end(), event, ranksBefore), event);
+        if (top_.size() > kTopSpeedCount)
+            top_.pop_back();
+    }
+}
+
+// Nothing is searched before the first or after the last vehicle of the measurement, where the
+// device was not yet or no longer set up; those days are reported as partial.
+void Analyser::findGaps() {
+    if (!firstSeen_)
+        return;
+    for (int d = firstSeen_->first; d <= lastSeen_->first; ++d) {
+        int from = kGapWindowFrom, to = kGapWindowTo;
+        if (d == firstSeen_->first)
+            from = std::max(from, firstSeen_->second);
+        if (d == lastSeen_->first)
+            to = std::min(to, lastSeen_->second + 1);
+        result_.days[d].gaps = gapsIn(occupied_[d], from, to);
+    }
+}
+
+void Analyser::summariseWeek() {
     std::int64_t all = 0, weekday = 0, weekend = 0;
     int weekdays = 0, weekends = 0;
-    for (const DayAnalysis& day : result.days) {
+    for (const DayAnalysis& day : result_.days) {
         for (int h = 0; h < 24; ++h) {
             const std::int64_t count = day.hours[h].vehicles;
-            if (count > 0 && (!result.peakHour || count > result.peakHour->vehicles))
-                result.peakHour = PeakHour{day.day, h, count};
+            if (count > 0 && (!result_.peakHour || count > result_.peakHour->vehicles))
+                result_.peakHour = PeakHour{day.day, h, count};
         }
         if (!day.complete)
             continue;
-        result.completeDays.push_back(day.day);
+        result_.completeDays.push_back(day.day);
         all += day.speeds.vehicles;
         if (day.weekday && *day.weekday < 5) {
             weekday += day.speeds.vehicles;
@@ -454,15 +484,16 @@ Analysis analyze(const DayTables& days, const AnalysisInput& input) {
             ++weekends;
         }
     }
-    if (!result.completeDays.empty())
-        result.averageDaily =
-            static_cast<double>(all) / static_cast<double>(result.completeDays.size());
+    if (!result_.completeDays.empty())
+        result_.averageDaily =
+            static_cast<double>(all) / static_cast<double>(result_.completeDays.size());
     if (weekdays > 0)
-        result.averageWeekday = static_cast<double>(weekday) / weekdays;
+        result_.averageWeekday = static_cast<double>(weekday) / weekdays;
     if (weekends > 0)
-        result.averageWeekend = static_cast<double>(weekend) / weekends;
+        result_.averageWeekend = static_cast<double>(weekend) / weekends;
+}
 
-    // Data quality.
+void Analyser::describeEnds() {
     auto partial = [](const DayAnalysis& day) {
         PartialDay p;
         p.day = day.day;
@@ -473,13 +504,35 @@ Analysis analyze(const DayTables& days, const AnalysisInput& input) {
         p.partial = !day.complete;
         return p;
     };
-    if (!result.days.empty()) {
-        result.quality.firstDay = partial(result.days.front());
-        result.quality.lastDay = partial(result.days.back());
+    if (!result_.days.empty()) {
+        result_.quality.firstDay = partial(result_.days.front());
+        result_.quality.lastDay = partial(result_.days.back());
     }
-    for (const RankedEvent& e : top)
-        result.quality.topSpeeds.push_back(e.event);
-    return result;
+    for (const RankedEvent& e : top_)
+        result_.quality.topSpeeds.push_back(e.event);
+}
+
+Analysis Analyser::finish() {
+    const Wide whole = combine(dayDists_.data(), dayDists_.size());
+    result_.speeds = profileOf(whole);
+    result_.exceedance = exceedanceOf(whole, input_.limit, result_.speeds.v85);
+    findGaps();
+    summariseWeek();
+    describeEnds();
+    return std::move(result_);
+}
+
+}  // namespace
+
+Analysis analyze(const DayTables& days, const AnalysisInput& input) {
+    int dayCount = 0;
+    for (int d = 0; d < kDays; ++d)
+        if (holdsRecords(days[d]))
+            dayCount = d + 1;
+    Analyser analyser(input);
+    for (int d = 0; d < dayCount; ++d)
+        analyser.addDay(d, days[d]);
+    return analyser.finish();
 }
 
 }  // namespace korvala

@@ -21,6 +21,10 @@ inline constexpr int kMaxSpeedLimit = 130;
 inline constexpr bool speedLimitValid(int limit) {
     return limit >= kMinSpeedLimit && limit <= kMaxSpeedLimit;
 }
+// A limit as typed: whole km/h within the allowed range, blanks around it allowed.
+std::optional<int> parseSpeedLimit(std::string_view text);
+// Why `given` is no limit, for the command line.
+std::string speedLimitErrorText(std::string_view given);
 
 // Speeds below the first or from the second value on are reported as implausible.
 inline constexpr double kImplausibleBelow = 5;

@@ -501,4 +501,25 @@ std::string createDefFileName(std::string_view location, std::string_view startD
     return std::string(trimBlanks(name));
 }
 
+std::string loadFailureText(const LoadResult& result, std::string_view path) {
+    const std::string quoted = "\"" + std::string(path) + "\"";
+    switch (result.outcome) {
+        case LoadOutcome::Loaded:
+            return {};
+        case LoadOutcome::NotReadable:
+            return "Die Datei " + quoted + " kann nicht gelesen werden" +
+                   (result.systemError.empty() ? "." : ": " + result.systemError);
+        case LoadOutcome::UnknownKind:
+            return quoted +
+                   " ist weder eine .spt- noch eine .log-Datei (die Endung entscheidet, "
+                   "Groß-/Kleinschreibung zählt).";
+        case LoadOutcome::NotDeviceLog:
+            return quoted +
+                   " ist kein Protokoll des Messgeräts (die erste Zeile beginnt nicht mit \"/\").";
+        case LoadOutcome::WrongFormat:
+            break;
+    }
+    return "Falsches Format!";
+}
+
 }  // namespace korvala

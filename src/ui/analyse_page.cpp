@@ -255,14 +255,11 @@ void AnalysePage::refresh(const Session& session) {
 }
 
 void AnalysePage::reanalyse() {
-    AnalysisInput input;
-    input.limit = limit();
     if (session_ != nullptr) {
-        input.startDate = session_->site.startDate;
-        input.duplicatesDropped = session_->duplicatesDropped;
-        input.linesRejected = session_->linesRejected;
-        analysis_ = analyze(session_->days, input);
+        analysis_ = session_->analyze(limit());
     } else {
+        AnalysisInput input;
+        input.limit = limit();
         analysis_ = analyze(DayTables{}, input);
     }
     fillFigures();

@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include "version.h"
+
 namespace korvala::ui {
 
 // The program's title has a line break between the product and its model name; window titles
@@ -17,7 +19,7 @@ inline QString mainWindowTitle() {
     return QStringLiteral("Korvala 7 Tage SD ZX");
 }
 inline QString versionText() {
-    return QStringLiteral("Version 0.6.1 Beta");
+    return QStringLiteral("Version %1 Beta").arg(QString::fromLatin1(kVersion));
 }
 inline QString makerName() {
     return QStringLiteral("Nordlicht Verkehrsmesstechnik GmbH");

@@ -5,9 +5,10 @@
 #include <QTextEdit>
 #include <QToolButton>
 
-#include "output/print/button_icons.h"
 #include "output/print/picture_print.h"
 #include "output/print/print_rtb.h"
+#include "ui/button_icons.h"
+#include "ui/chart_picture.h"
 #include "ui/dialogs.h"
 #include "ui/druck.h"
 #include "ui/form1.h"
@@ -18,8 +19,8 @@ namespace korvala {
 
 namespace {
 
-void picture(QToolButton* button, ButtonPicture kind) {
-    button->setIcon(buttonIcon(kind));
+void picture(QToolButton* button, ui::ButtonPicture kind) {
+    button->setIcon(ui::buttonIcon(kind));
     button->setIconSize(QSize(32, 32));
     button->setToolButtonStyle(Qt::ToolButtonIconOnly);  // the tooltip keeps the name
 }
@@ -51,18 +52,18 @@ ChartViews wireChartsAndPrinting(ui::Form1& form, PrinterChooser choose) {
 
     // Hourly chart first, as an evaluation always redraws them.
     form.chartsRefresh = [&form, views] {
-        views.hour->setStats(form.session().stats);
-        views.speed->speedChart(form.session().stats);
+        views.hour->setStats(form.session().stats());
+        views.speed->speedChart(form.session().stats());
     };
     form.chartsRefresh();
 
-    picture(form.cmd_bar, ButtonPicture::Bar);
-    picture(form.cmd_pie, ButtonPicture::Pie);
-    picture(form.cmd_bar1, ButtonPicture::Bar);
-    picture(form.cmd_line1, ButtonPicture::Line);
-    picture(form.cmd_printCh1, ButtonPicture::Print);
-    picture(form.cmd_printCh2, ButtonPicture::Print);
-    picture(form.cmd_printProtokoll, ButtonPicture::Print);
+    picture(form.cmd_bar, ui::ButtonPicture::Bar);
+    picture(form.cmd_pie, ui::ButtonPicture::Pie);
+    picture(form.cmd_bar1, ui::ButtonPicture::Bar);
+    picture(form.cmd_line1, ui::ButtonPicture::Line);
+    picture(form.cmd_printCh1, ui::ButtonPicture::Print);
+    picture(form.cmd_printCh2, ui::ButtonPicture::Print);
+    picture(form.cmd_printProtokoll, ui::ButtonPicture::Print);
 
     QObject::connect(form.cmd_bar, &QToolButton::clicked, views.speed,
                      [views] { views.speed->setChartType(chart_type::Bar); });

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "output/print/picture_print.h"
+#include "ui/chart_picture.h"
 
 namespace korvala {
 

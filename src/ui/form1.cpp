@@ -33,9 +33,9 @@
 #include <algorithm>
 #include <utility>
 
-#include "output/print/button_icons.h"
 #include "ui/analyse_page.h"
 #include "ui/app_texts.h"
+#include "ui/button_icons.h"
 #include "ui/data_folder.h"
 #include "ui/day_buttons.h"
 #include "ui/day_grid_model.h"
@@ -164,7 +164,7 @@ Form1::Form1(Dialogs& dialogs, Form1Options options, QWidget* parent)
     keepOnScreen();
     setAcceptDrops(true);
 
-    // Start-up, in the order the program has always run it.
+    // Start-up: the splash first, then an empty measurement dated today.
     if (options_.showSplash) {
         frmSplash splash(this);
         splash.exec();
@@ -173,22 +173,20 @@ Form1::Form1(Dialogs& dialogs, Form1Options options, QWidget* parent)
     for (int i = 0; i < kDays; ++i) {
         clearflex(i);
     }
-    session_.saved = true;
     cmd_today_Click();
     session_.setPanel(1, kWaitingText);
-    session_.dayCaption = "Tag: 1";
 
     refreshSiteFields();
     refreshMenus();
     for (DayButtons* row : {Tage, Tage1, Tage0, Tage3}) {
-        row->setCaptions(session_.dayButtonCaptions[static_cast<std::size_t>(row->tag())]);
-        row->setEnabledDays(session_.dayEnabled);
+        row->setCaptions(session_.dayButtonCaptions(row->tag()));
+        row->setEnabledDays(session_.dayEnabled());
     }
     hideflex();
     MSFlex[0]->show();
     refreshDayViews();
     for (std::size_t i = 0; i < panels.size(); ++i) {
-        panels[i]->setText(QString::fromStdString(session_.panels[i]));
+        panels[i]->setText(QString::fromStdString(session_.panel(static_cast<int>(i) + 1)));
     }
     statusDirty_ = 0;
     reportActions = new ReportActions(*this);
@@ -410,17 +408,17 @@ QWidget* Form1::buildOverviewPage() {
 
     connect(Text3, &QLineEdit::textChanged, this, [this](const QString& t) {
         if (!updatingFields_) {
-            session_.site.location = t.toStdString();
+            session_.setLocation(t.toStdString());
         }
     });
     connect(Text4, &QLineEdit::textChanged, this, [this](const QString& t) {
         if (!updatingFields_) {
-            session_.site.startDate = t.toStdString();
+            session_.setStartDate(t.toStdString());
         }
     });
     connect(Text5, &QPlainTextEdit::textChanged, this, [this] {
         if (!updatingFields_) {
-            session_.site.remark = toCrLf(Text5->toPlainText()).toStdString();
+            session_.setRemark(toCrLf(Text5->toPlainText()).toStdString());
         }
     });
     for (QWidget* w : {static_cast<QWidget*>(Text3), static_cast<QWidget*>(Text4),
@@ -643,7 +641,7 @@ void Form1::flushStatus() {
     const unsigned dirty = std::exchange(statusDirty_, 0u);
     for (std::size_t i = 0; i < panels.size(); ++i) {
         if ((dirty & (1u << i)) != 0) {
-            const QString text = QString::fromStdString(session_.panels[i]);
+            const QString text = QString::fromStdString(session_.panel(static_cast<int>(i) + 1));
             panels[i]->setText(text);
             emit statusChanged(static_cast<int>(i) + 1, text);
         }
@@ -661,7 +659,7 @@ void Form1::dlgCancelClicked() {
     dlg_input->hide();
     dlg_daten->hide();
     inputTimer->stop();
-    session_.inText.clear();
+    session_.cancelTransfer();
     while (QApplication::overrideCursor() != nullptr) {
         QApplication::restoreOverrideCursor();
     }

@@ -88,6 +88,8 @@ class Form1 final : public QMainWindow {
     // Loads `path` as "Öffnen" does after the dialog (also used for a file named on the command
     // line). Returns true when a measurement was loaded.
     bool openPath(const QString& path);
+    // The message box for a file that "Öffnen" could not load (none for a foreign file).
+    void showLoadFailure(const LoadResult& result, const QString& path);
     void save_Click();
     void saveas_Click();
     void saveall();
@@ -243,8 +245,8 @@ class Form1 final : public QMainWindow {
     void flushStatus();
     void beginBusy();
     void endBusy();
-    bool siteComplete() const;
-    QString proposedSaveName() const;
+    // The message box of a failed save, then the menus.
+    void reportSaveResult(bool ok, const std::string& error);
 
     Dialogs& dialogs_;
     Form1Options options_;

@@ -53,15 +53,6 @@ QString droppableFile(const QMimeData* mime) {
     return fileKindOf(path.toStdString()) == FileKind::Unknown ? QString() : path;
 }
 
-// Whether "Speichern" can write straight to `fileName`: only to a full path of a .spt file.
-// Anything else goes through the save dialog: the device's .log, the bare name an export leaves
-// behind (no folder, so it would land in whatever folder the program was started from), and
-// the path of an exported list or CSV that a cancelled "Öffnen" takes over from the file dialog.
-bool canSaveInPlace(const std::string& fileName) {
-    return fileKindOf(fileName) == FileKind::Spt &&
-           QFileInfo(QString::fromStdString(fileName)).isAbsolute();
-}
-
 }  // namespace
 
 QString qtFileFilter(const QString& pipeFilter) {
@@ -97,7 +88,7 @@ void Form1::open_Click() {
     }
     if (!chosen || chosen->isEmpty()) {
         // The dialog still holds the name it held before it was shown.
-        session_.fileName = lastDialogName.toStdString();
+        session_.adoptFileName(lastDialogName.toStdString());
         return;
     }
     openPath(*chosen);
@@ -111,22 +102,19 @@ bool Form1::openPath(const QString& path) {
         refreshFromSession();
     }
     endBusy();
-    switch (result.outcome) {
-        case LoadOutcome::WrongFormat:
-            dialogs_.inform(messageTitle(), QStringLiteral("Falsches Format!"), Icon::Critical);
-            break;
-        case LoadOutcome::NotReadable:
-            dialogs_.inform(messageTitle(),
-                            QStringLiteral("Die Datei konnte nicht gelesen werden:\n%1\n%2")
-                                .arg(QDir::toNativeSeparators(path), qs(result.systemError)),
-                            Icon::Warning);
-            break;
-        case LoadOutcome::Loaded:
-        case LoadOutcome::UnknownKind:
-        case LoadOutcome::NotDeviceLog:
-            break;
-    }
+    showLoadFailure(result, path);
     return loaded;
+}
+
+void Form1::showLoadFailure(const LoadResult& result, const QString& path) {
+    // A file of another kind, or a .log that is no device log, is passed over in silence: the
+    // dialog's filter offers neither.
+    if (result.outcome != LoadOutcome::WrongFormat && result.outcome != LoadOutcome::NotReadable) {
+        return;
+    }
+    dialogs_.inform(messageTitle(),
+                    QString::fromStdString(loadFailureText(result, path.toStdString())),
+                    result.outcome == LoadOutcome::WrongFormat ? Icon::Critical : Icon::Warning);
 }
 
 void Form1::dragEnterEvent(QDragEnterEvent* event) {
@@ -147,7 +135,7 @@ void Form1::dropEvent(QDropEvent* event) {
     // Unlike "Öffnen", a drop can come by accident while work is unsaved: ask first, and keep
     // the data when the user cancels or the save fails.
     saveall();
-    if (!session_.saved) {
+    if (!session_.saved()) {
         return;
     }
     lastDialogName = path;
@@ -156,65 +144,58 @@ void Form1::dropEvent(QDropEvent* event) {
 
 // ---- saving ----
 
-bool Form1::siteComplete() const {
-    return utf8Length(session_.site.location) >= 2 && utf8Length(session_.site.startDate) >= 2;
-}
-
-QString Form1::proposedSaveName() const {
-    if (fileKindOf(session_.fileName) == FileKind::Spt) {
-        return qs(session_.fileName);
-    }
-    return qs(session_.defFileName) + QStringLiteral(".spt");
-}
-
 void Form1::save_Click() {
     // The device's .log or an exported file is never replaced by a .spt under its name: the
     // data go to a file of their own, chosen in the save dialog.
-    if (!canSaveInPlace(session_.fileName)) {
+    if (!session_.canSaveInPlace()) {
         saveas_Click();
-    } else if (!session_.saved) {
+    } else if (!session_.saved()) {
         saveIt();
     }
 }
 
 void Form1::saveas_Click() {
-    if (!siteComplete()) {
+    if (!session_.siteComplete()) {
         dialogs_.inform(messageTitle(), QStringLiteral("Ort oder Datum ist nicht eingegeben!"),
                         Icon::None);
         return;
     }
     session_.createDefFileName();
-    const QString proposed = proposedSaveName();
+    const QString proposed = qs(session_.proposedSaveName());
     lastDialogName = proposed;
     const std::optional<QString> chosen =
         dialogs_.saveFile(QStringLiteral("Speichern unter"), datenDir(), proposed,
                           qtFileFilter(kSaveFilter), QStringLiteral("spt"));
     if (!chosen || chosen->isEmpty()) {
-        session_.fileName.clear();
+        session_.adoptFileName({});
         return;
     }
     lastDialogName = *chosen;
     if (writeIfExists(*chosen)) {
-        session_.fileName = chosen->toStdString();
-        saveIt();
+        std::string error;
+        reportSaveResult(session_.saveAs(chosen->toStdString(), &error), error);
     } else {
-        session_.fileName.clear();
+        session_.adoptFileName({});
     }
 }
 
 void Form1::saveIt() {
     std::string error;
-    if (!session_.saveIt(&error)) {
+    reportSaveResult(session_.saveIt(&error), error);
+}
+
+void Form1::reportSaveResult(bool ok, const std::string& error) {
+    if (!ok) {
         dialogs_.inform(messageTitle(),
                         QStringLiteral("Die Datei konnte nicht gespeichert werden:\n%1\n%2")
-                            .arg(QDir::toNativeSeparators(qs(session_.fileName)), qs(error)),
+                            .arg(QDir::toNativeSeparators(qs(session_.fileName())), qs(error)),
                         Icon::Warning);
     }
     refreshMenus();
 }
 
 void Form1::saveall() {
-    if (session_.saved) {
+    if (session_.saved()) {
         return;
     }
     const Answer answer =
@@ -223,17 +204,17 @@ void Form1::saveall() {
                      Buttons::YesNoCancel, Icon::None);
     switch (answer) {
         case Answer::Yes:
-            if (!siteComplete()) {
+            if (!session_.siteComplete()) {
                 dialogs_.inform(messageTitle(),
                                 QStringLiteral("Bitte geben Sie Ort und Datum ein! "), Icon::None);
-            } else if (canSaveInPlace(session_.fileName)) {
+            } else if (session_.canSaveInPlace()) {
                 saveIt();
             } else {
                 saveas_Click();
             }
             break;
         case Answer::No:
-            session_.saved = true;
+            session_.discardChanges();
             break;
         case Answer::Cancel:
         case Answer::Ok:
@@ -261,7 +242,7 @@ void Form1::cmd_datendruck_Click() {
             "Sollen die Messdaten jezt formatiert werden. Dies kann einige Minuten dauern "),
         Buttons::OkCancel, Icon::None);
     // Without records there is no list to build: the question is all the button does then.
-    if (answer != Answer::Ok || session_.records.empty()) {
+    if (answer != Answer::Ok || session_.records().empty()) {
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -308,7 +289,7 @@ void Form1::rtfExport(const std::string& datastr) {
 
 void Form1::export_Click() {
     // The untrimmed texts count here, as for saving.
-    if (!siteComplete()) {
+    if (!session_.siteComplete()) {
         dialogs_.inform(messageTitle(), QStringLiteral("Ort oder Datum ist nicht eingegeben!"),
                         Icon::None);
         return;
@@ -326,7 +307,7 @@ void Form1::csvExport() {
 
 void Form1::exit_Click() {
     saveall();
-    if (session_.saved) {
+    if (session_.saved()) {
         exitall();
     }
 }
@@ -342,7 +323,7 @@ void Form1::exitall() {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-    if (!session_.saved) {
+    if (!session_.saved()) {
         // The question is asked, but the window stays whatever the answer: the user closes again.
         saveall();
         event->ignore();
@@ -360,12 +341,12 @@ void Form1::closeEvent(QCloseEvent* event) {
 // ---- site fields ----
 
 void Form1::cmd_today_Click() {
-    session_.site.startDate = todayText().toStdString();
+    session_.setStartDate(todayText().toStdString());
     refreshSiteFields();
 }
 
 void Form1::text4LostFocus() {
-    session_.site.startDate = Text4->text().toStdString();
+    session_.setStartDate(Text4->text().toStdString());
     if (!session_.commitStartDate(todayText().toStdString())) {
         dialogs_.inform(messageTitle(), QStringLiteral("Falsche Datums-Format!"), Icon::None);
     }
@@ -403,9 +384,9 @@ void Form1::showDay(int index, int tagId) {
     }
     hideflex();
     session_.showDay(index);
-    MSFlex[static_cast<std::size_t>(session_.selectedDay)]->show();
+    MSFlex[static_cast<std::size_t>(session_.selectedDay())]->show();
     for (DayButtons* row : {Tage, Tage0, Tage1, Tage3}) {
-        row->select(session_.selectedDay);
+        row->select(session_.selectedDay());
     }
     refreshDayViews();
     emit dayShown(index);
@@ -425,49 +406,49 @@ void Form1::refreshFromSession() {
     refreshSiteFields();
     refreshMenus();
     for (DayButtons* row : {Tage, Tage1, Tage0, Tage3}) {
-        row->setCaptions(session_.dayButtonCaptions[static_cast<std::size_t>(row->tag())]);
-        row->setEnabledDays(session_.dayEnabled);
-        row->select(session_.selectedDay);
+        row->setCaptions(session_.dayButtonCaptions(row->tag()));
+        row->setEnabledDays(session_.dayEnabled());
+        row->select(session_.selectedDay());
     }
     for (int i = 0; i < kDays; ++i) {
         clearflex(i);
     }
     for (int i = 0; i < kDays; ++i) {
-        fillflex(session_.days[static_cast<std::size_t>(i)], i);
+        fillflex(session_.days()[static_cast<std::size_t>(i)], i);
     }
     hideflex();
-    MSFlex[static_cast<std::size_t>(session_.selectedDay)]->show();
+    MSFlex[static_cast<std::size_t>(session_.selectedDay())]->show();
     refreshDayViews();
     analysePage->refresh(session_);
     emit sessionRefreshed();
 }
 
 void Form1::refreshDayViews() {
-    Frame1->setTitle(qs(session_.frame1Caption));
-    lbl_ds->setText(qs(session_.lbl_ds));
-    lbl_vmin->setText(qs(session_.lbl_vmin));
-    lbl_vmax->setText(qs(session_.lbl_vmax));
-    lbl_dV->setText(qs(session_.lbl_dV));
+    Frame1->setTitle(qs(session_.frame1Caption()));
+    lbl_ds->setText(qs(session_.lbl_ds()));
+    lbl_vmin->setText(qs(session_.lbl_vmin()));
+    lbl_vmax->setText(qs(session_.lbl_vmax()));
+    lbl_dV->setText(qs(session_.lbl_dV()));
     refreshReport();
     refreshCharts();
     flushStatus();
 }
 
 void Form1::refreshReport() {
-    rtf->setPlainText(toQtLineBreaks(qs(session_.reportText)));
+    rtf->setPlainText(toQtLineBreaks(qs(session_.reportText())));
 }
 
 void Form1::refreshMenus() {
-    act_save->setEnabled(session_.saveEnabled);
-    act_saveas->setEnabled(session_.saveAsEnabled);
-    act_export->setEnabled(session_.exportEnabled);
+    act_save->setEnabled(session_.saveEnabled());
+    act_saveas->setEnabled(session_.saveAsEnabled());
+    act_export->setEnabled(session_.exportEnabled());
 }
 
 void Form1::refreshSiteFields() {
     updatingFields_ = true;
-    const QString location = qs(session_.site.location);
-    const QString date = qs(session_.site.startDate);
-    const QString remark = toQtLineBreaks(qs(session_.site.remark));
+    const QString location = qs(session_.site().location);
+    const QString date = qs(session_.site().startDate);
+    const QString remark = toQtLineBreaks(qs(session_.site().remark));
     if (Text3->text() != location) {
         Text3->setText(location);
     }

@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "model/measurement_file.h"
-#include "output/print/traffic_report.h"
+#include "output/report/traffic_report.h"
 #include "ui/analyse_page.h"
 #include "ui/comparison_view.h"
 #include "ui/form1.h"
@@ -26,10 +26,6 @@ QAction* namedAction(const char* name, const QString& text, QObject* parent) {
     auto* a = new QAction(text, parent);
     a->setObjectName(QString::fromLatin1(name));
     return a;
-}
-
-AnalysisInput inputOf(const Session& s, int limit) {
-    return AnalysisInput{limit, s.site.startDate, s.duplicatesDropped, s.linesRejected};
 }
 
 }  // namespace
@@ -72,7 +68,7 @@ ReportActions::~ReportActions() = default;
 
 void ReportActions::refresh() {
     const Session& current = form_.session();
-    act_pdf->setEnabled(!current.records.empty());
+    act_pdf->setEnabled(!current.records().empty());
     act_compareClose->setEnabled(comparisonLoaded());
     comparison_.reset();
     if (!comparisonLoaded()) {
@@ -81,11 +77,12 @@ void ReportActions::refresh() {
     }
     const int limit = form_.analysePage->limit();
     if (!afterFigures_ || afterFigures_->analysis.limit != limit)
-        afterFigures_ = figuresOf(comparisonSession_->days, inputOf(*comparisonSession_, limit));
-    const MeasurementFigures before = figuresOf(current.days, inputOf(current, limit));
+        afterFigures_ =
+            figuresOf(comparisonSession_->days(), comparisonSession_->analysisInput(limit));
+    const MeasurementFigures before = figuresOf(current.days(), current.analysisInput(limit));
     comparison_ = compare(before, *afterFigures_);
     view_->setComparison(comparison_ ? &*comparison_ : nullptr, before.analysis,
-                         QString::fromStdString(current.fileName), comparisonFile_);
+                         QString::fromStdString(current.fileName()), comparisonFile_);
 }
 
 void ReportActions::compare_Click() {
@@ -100,30 +97,16 @@ bool ReportActions::openComparison(const QString& path) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const LoadResult result = loaded->openFile(path.toStdString());
     QApplication::restoreOverrideCursor();
-    switch (result.outcome) {
-        case LoadOutcome::Loaded:
-            // A failed load keeps the comparison shown before; only a good one replaces it.
-            comparisonSession_ = std::move(loaded);
-            comparisonFile_ = path;
-            afterFigures_.reset();
-            refresh();
-            return true;
-        case LoadOutcome::WrongFormat:
-            form_.dialogs().inform(Form1::messageTitle(), QStringLiteral("Falsches Format!"),
-                                   Icon::Critical);
-            break;
-        case LoadOutcome::NotReadable:
-            form_.dialogs().inform(Form1::messageTitle(),
-                                   QStringLiteral("Die Datei konnte nicht gelesen werden:\n%1\n%2")
-                                       .arg(QDir::toNativeSeparators(path),
-                                            QString::fromStdString(result.systemError)),
-                                   Icon::Warning);
-            break;
-        case LoadOutcome::UnknownKind:
-        case LoadOutcome::NotDeviceLog:
-            break;
+    if (result.outcome != LoadOutcome::Loaded) {
+        // A failed load keeps the comparison shown before; only a good one replaces it.
+        form_.showLoadFailure(result, path);
+        return false;
     }
-    return false;
+    comparisonSession_ = std::move(loaded);
+    comparisonFile_ = path;
+    afterFigures_.reset();
+    refresh();
+    return true;
 }
 
 void ReportActions::compareClose_Click() {
@@ -135,14 +118,14 @@ void ReportActions::compareClose_Click() {
 
 void ReportActions::pdf_Click() {
     const Session& s = form_.session();
-    if (s.records.empty())
+    if (s.records().empty())
         return;
     // The name "Speichern unter" would propose, without touching the session's own.
-    QString base = QString::fromStdString(createDefFileName(s.site.location, s.site.startDate));
+    QString base = QString::fromStdString(createDefFileName(s.site().location, s.site().startDate));
     if (base.isEmpty())
-        base = s.fileName.empty()
+        base = s.fileName().empty()
                    ? QStringLiteral("Bericht")
-                   : QFileInfo(QString::fromStdString(s.fileName)).completeBaseName();
+                   : QFileInfo(QString::fromStdString(s.fileName())).completeBaseName();
     const std::optional<QString> chosen = form_.dialogs().saveFile(
         QStringLiteral("Bericht als PDF"), form_.datenDir(), base + QStringLiteral(".pdf"),
         qtFileFilter(kPdfFilter), QStringLiteral("pdf"));
@@ -153,7 +136,7 @@ void ReportActions::pdf_Click() {
 
 bool ReportActions::writeReport(const QString& path) {
     const Session& s = form_.session();
-    const Analysis analysis = analyzeSession(s, form_.analysePage->limit());
+    const Analysis analysis = s.analyze(form_.analysePage->limit());
     TrafficReportInput in = trafficReportInput(s, analysis);
     if (comparison_) {
         in.comparison = &*comparison_;

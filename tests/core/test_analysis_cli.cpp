@@ -108,11 +108,11 @@ TEST_F(AnalyzeCli, JsonCarriesTheFiguresOfTheMeasurement) {
     // What the window would compute from the same file.
     Session session("06.12.26");
     ASSERT_EQ(session.openFile(log_).outcome, LoadOutcome::Loaded);
-    EXPECT_GT(session.linesRejected, 0);
-    EXPECT_EQ(j["quality"]["linesRejected"], session.linesRejected);
-    const Analysis a =
-        analyze(session.days, AnalysisInput{50, session.site.startDate, session.duplicatesDropped,
-                                            session.linesRejected});
+    EXPECT_GT(session.linesRejected(), 0);
+    EXPECT_EQ(j["quality"]["linesRejected"], session.linesRejected());
+    const Analysis a = analyze(
+        session.days(), AnalysisInput{50, session.site().startDate, session.duplicatesDropped(),
+                                      session.linesRejected()});
     EXPECT_EQ(j["days"][1]["speeds"]["vehicles"], a.days[1].speeds.vehicles);
     EXPECT_DOUBLE_EQ(m["speeds"]["stdDev"].get<double>(), *a.speeds.stdDev);
 }

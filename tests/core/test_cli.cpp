@@ -130,10 +130,10 @@ TEST_F(CliTest, ReportIsTheSessionsReportOfTheChosenDay) {
         SCOPED_TRACE(day);
         const CliRun r = run({"report", log_, "--day", std::to_string(day)});
         ASSERT_EQ(r.code, 0) << r.err;
-        EXPECT_EQ(r.out, windowAfter(log_, {}, day - 1).reportText);
+        EXPECT_EQ(r.out, windowAfter(log_, {}, day - 1).reportText());
     }
     const CliRun plain = run({"report", log_});
-    EXPECT_EQ(plain.out, windowAfter(log_, {}, 0).reportText);
+    EXPECT_EQ(plain.out, windowAfter(log_, {}, 0).reportText());
     EXPECT_NE(plain.out.find("\r\n"), std::string::npos);
 }
 
@@ -145,7 +145,7 @@ TEST_F(CliTest, ReportShowsTheTypedSiteFieldsWithTheDateNormalised) {
     const CliRun r = run({"report", log_, "--day", "2", "--site", "Hauptstraße", "--date",
                           "3.12.2026", "--remark", "Regen\nab Mittag"});
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.out, windowAfter(log_, edits, 1).reportText);
+    EXPECT_EQ(r.out, windowAfter(log_, edits, 1).reportText());
     EXPECT_NE(r.out.find("Ort:\t\tHauptstraße\r\n"), std::string::npos);
     EXPECT_NE(r.out.find("Beginn der Messung:\t03.12.26\tTag: 2\r\n"), std::string::npos);
     EXPECT_NE(r.out.find("Regen\r\nab Mittag"), std::string::npos);
@@ -158,7 +158,7 @@ TEST_F(CliTest, TheShippedSamplesOpen) {
         const std::string path = std::string(KORVALA_DATA_DIR) + "/" + name;
         const CliRun r = run({"report", path});
         ASSERT_EQ(r.code, 0) << r.err;
-        EXPECT_EQ(r.out, windowAfter(path, {}, 0).reportText);
+        EXPECT_EQ(r.out, windowAfter(path, {}, 0).reportText());
         EXPECT_EQ(r.out.rfind("\r\n\t\t\tReport\r\n", 0), 0u);
     }
 }
@@ -187,26 +187,26 @@ TEST_F(CliTest, JsonDescribesTheLoadAndEachDayAsIfThatDayWerePickedAfterOpening)
         const auto& d = days[i];
         const Session w = windowAfter(log_, {}, i);
         EXPECT_EQ(d["day"], i + 1);
-        EXPECT_EQ(d["entries"], afterOpen.days[i].size() - 1);
-        EXPECT_EQ(d["vehicles"], w.stats.vehicles);
-        EXPECT_EQ(d["captions"]["lbl_ds"], w.lbl_ds);
-        EXPECT_EQ(d["captions"]["lbl_vmin"], w.lbl_vmin);
-        EXPECT_EQ(d["captions"]["lbl_vmax"], w.lbl_vmax);
-        EXPECT_EQ(d["captions"]["lbl_dV"], w.lbl_dV);
-        ASSERT_EQ(d["classes"].size(), w.stats.classUpper.size());
-        for (std::size_t c = 0; c < w.stats.classUpper.size(); ++c) {
-            EXPECT_EQ(d["classes"][c]["upper"], w.stats.classUpper[c]);
-            EXPECT_EQ(d["classes"][c]["count"], w.stats.classCounts[c]);
+        EXPECT_EQ(d["entries"], afterOpen.days()[i].size() - 1);
+        EXPECT_EQ(d["vehicles"], w.stats().vehicles);
+        EXPECT_EQ(d["captions"]["lbl_ds"], w.lbl_ds());
+        EXPECT_EQ(d["captions"]["lbl_vmin"], w.lbl_vmin());
+        EXPECT_EQ(d["captions"]["lbl_vmax"], w.lbl_vmax());
+        EXPECT_EQ(d["captions"]["lbl_dV"], w.lbl_dV());
+        ASSERT_EQ(d["classes"].size(), w.stats().classUpper.size());
+        for (std::size_t c = 0; c < w.stats().classUpper.size(); ++c) {
+            EXPECT_EQ(d["classes"][c]["upper"], w.stats().classUpper[c]);
+            EXPECT_EQ(d["classes"][c]["count"], w.stats().classCounts[c]);
         }
         ASSERT_EQ(d["hours"].size(), 24u);
         for (int k = 0; k < 24; ++k) {
-            EXPECT_EQ(d["hours"][k]["label"], w.stats.hourLabel[k]);
-            EXPECT_EQ(d["hours"][k]["count"], w.stats.hourCount[k]);
+            EXPECT_EQ(d["hours"][k]["label"], w.stats().hourLabel[k]);
+            EXPECT_EQ(d["hours"][k]["count"], w.stats().hourCount[k]);
         }
     }
     // Day 3 has one record: its speed captions are day 1's (what the load left), not day 2's.
     EXPECT_EQ(days[2]["captions"]["lbl_ds"], "1");
-    EXPECT_EQ(days[2]["captions"]["lbl_vmax"], afterOpen.lbl_vmax);
+    EXPECT_EQ(days[2]["captions"]["lbl_vmax"], afterOpen.lbl_vmax());
     EXPECT_NE(days[2]["captions"]["lbl_vmax"], days[1]["captions"]["lbl_vmax"]);
     // Day 1 leaves out the speed-0 record, day 1 begins its hours at 07:00 (the second record).
     EXPECT_EQ(days[0]["entries"], 4);

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "log_generator.h"
 #include "model/measurement_file.h"
-#include "tools/log_generator.h"
 
 namespace korvala {
 namespace {

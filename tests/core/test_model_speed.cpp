@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "log_generator.h"
 #include "model/speed.h"
-#include "tools/log_generator.h"
 
 namespace korvala {
 namespace {

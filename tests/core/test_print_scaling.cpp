@@ -52,8 +52,8 @@ INSTANTIATE_TEST_SUITE_P(
         FitCase{"empty picture", 0, 100, 1000, 1000, 1, 0, 0},
         FitCase{"empty page", 100, 100, 1000, 0, 1, 0, 0},
         FitCase{"divisor zero counts as one", 1000, 1000, 20000, 10000, 0, 10000, 10000}),
-    [](const ::testing::TestParamInfo<FitCase>& info) {
-        std::string name = info.param.name;
+    [](const ::testing::TestParamInfo<FitCase>& caseInfo) {
+        std::string name = caseInfo.param.name;
         for (char& ch : name) {
             if (ch == ' ')
                 ch = '_';

@@ -85,11 +85,12 @@ class Receiver : public ::testing::Test {
 // ---- start ----
 
 TEST_F(Receiver, StartClearsTheModelFlushesThePortAndAsksForData) {
-    session.site.location = "Hauptstraße";
-    session.records.push_back(record(1, 8, 0, 0, 50));
-    session.formatError = true;
-    session.saveEnabled = session.saveAsEnabled = session.exportEnabled = true;
-    session.inText = "left over";
+    LoadResult load;
+    load.outcome = LoadOutcome::Loaded;
+    load.records = {record(1, 8, 0, 0, 50)};
+    load.formatError = true;
+    session.applyLoad(std::move(load), "alt.spt");  // menus on, inText " \r\n"
+    session.setLocation("Hauptstraße");
     link.pieces = {"stale bytes from before"};
 
     EXPECT_EQ(start(), StartOutcome::Started);
@@ -97,40 +98,46 @@ TEST_F(Receiver, StartClearsTheModelFlushesThePortAndAsksForData) {
     EXPECT_TRUE(receiver.receiving());
     EXPECT_EQ(link.sent, "r");
     EXPECT_TRUE(link.pieces.empty()) << "waiting bytes must be discarded before asking";
-    EXPECT_TRUE(session.records.empty());
-    EXPECT_TRUE(session.inText.empty());
-    EXPECT_EQ(session.site.location, "");
-    EXPECT_EQ(session.site.startDate, "06.12.26");
-    EXPECT_FALSE(session.formatError);
-    EXPECT_FALSE(session.saveEnabled || session.saveAsEnabled || session.exportEnabled);
+    EXPECT_TRUE(session.records().empty());
+    EXPECT_TRUE(session.inText().empty());
+    EXPECT_EQ(session.site().location, "");
+    EXPECT_EQ(session.site().startDate, "06.12.26");
+    EXPECT_FALSE(session.formatError());
+    EXPECT_FALSE(session.saveEnabled() || session.saveAsEnabled() || session.exportEnabled());
     EXPECT_EQ(receiver.progress(), 0);
     EXPECT_EQ(receiver.debugLog(),
               "________ ALL CLEARD _____\r\n________ DEBUG  START _____10:00:00\r\n");
 }
 
 TEST_F(Receiver, StartWithUnsavedDataOnlyLogs) {
-    session.saved = false;
-    session.records.push_back(record(1, 8, 0, 0, 50));
-    session.site.location = "Ort";
+    LoadResult load;
+    load.outcome = LoadOutcome::Loaded;
+    load.records = {record(1, 8, 0, 0, 50)};
+    session.applyLoad(std::move(load), "alt.spt");
+    session.siteKeyPressed();
+    session.setLocation("Ort");
 
     EXPECT_EQ(start(), StartOutcome::NotSaved);
 
     EXPECT_FALSE(receiver.receiving());
     EXPECT_EQ(link.sent, "");
-    EXPECT_EQ(session.records.size(), 1u);
-    EXPECT_EQ(session.site.location, "Ort");
+    EXPECT_EQ(session.records().size(), 1u);
+    EXPECT_EQ(session.site().location, "Ort");
     EXPECT_EQ(receiver.debugLog(), "________ DEBUG  START _____10:00:00\r\n");
     EXPECT_EQ(receiver.tick(), TickOutcome::Idle);
 }
 
 TEST_F(Receiver, StartWithClosedPortDoesNothing) {
     link.openFlag = false;
-    session.records.push_back(record(1, 8, 0, 0, 50));
+    LoadResult load;
+    load.outcome = LoadOutcome::Loaded;
+    load.records = {record(1, 8, 0, 0, 50)};
+    session.applyLoad(std::move(load), "alt.spt");
 
     EXPECT_EQ(start(), StartOutcome::PortClosed);
 
     EXPECT_EQ(link.sent, "");
-    EXPECT_EQ(session.records.size(), 1u);
+    EXPECT_EQ(session.records().size(), 1u);
     EXPECT_EQ(receiver.debugLog(), "");
 }
 
@@ -143,19 +150,19 @@ TEST_F(Receiver, ExampleTransferLoadsTheMeasurement) {
     EXPECT_EQ(receiver.tick(), TickOutcome::Completed);
 
     EXPECT_FALSE(receiver.receiving());
-    EXPECT_EQ(session.site.startDate, "04.02.09");
-    EXPECT_EQ(filled(session.records),
+    EXPECT_EQ(session.site().startDate, "04.02.09");
+    EXPECT_EQ(filled(session.records()),
               (std::vector<Measurement>{record(3, 8, 15, 3, 47), record(4, 8, 15, 9, 52)}));
-    EXPECT_TRUE(session.records.front().isEmpty());
+    EXPECT_TRUE(session.records().front().isEmpty());
     EXPECT_EQ(session.statusLine(), "Einlesen fertig.");
-    EXPECT_EQ(session.lbl_ds, "2");
-    EXPECT_EQ(session.defFileName, "040209");
-    EXPECT_FALSE(session.saved);
-    EXPECT_EQ(session.fileName, "");
-    EXPECT_TRUE(session.saveAsEnabled);
-    EXPECT_TRUE(session.exportEnabled);
-    EXPECT_FALSE(session.saveEnabled);
-    EXPECT_TRUE(session.inText.empty());
+    EXPECT_EQ(session.lbl_ds(), "2");
+    EXPECT_EQ(session.defFileName(), "040209");
+    EXPECT_FALSE(session.saved());
+    EXPECT_EQ(session.fileName(), "");
+    EXPECT_TRUE(session.saveAsEnabled());
+    EXPECT_TRUE(session.exportEnabled());
+    EXPECT_FALSE(session.saveEnabled());
+    EXPECT_TRUE(session.inText().empty());
     EXPECT_EQ(receiver.progress(), kProgressMax);
 }
 
@@ -194,7 +201,7 @@ TEST_F(Receiver, TransferInPiecesShowsEachPieceAndProgress) {
     EXPECT_EQ(receiver.progress(), 2);
 
     EXPECT_EQ(receiver.tick(), TickOutcome::Completed);
-    EXPECT_EQ(filled(session.records).size(), 2u);
+    EXPECT_EQ(filled(session.records()).size(), 2u);
 }
 
 TEST_F(Receiver, ProgressWrapsInsteadOfStopping) {
@@ -222,7 +229,7 @@ TEST_F(Receiver, BeginLineDate) {
         r.start("06.12.26", "10:00:00");
         l.pieces = {transfer(100, {",08:15:03,47", ",08:15:09,52"}, c.beginLine)};
         EXPECT_EQ(r.tick(), TickOutcome::Completed) << c.beginLine;
-        EXPECT_EQ(s.site.startDate, c.date) << c.beginLine;
+        EXPECT_EQ(s.site().startDate, c.date) << c.beginLine;
     }
 }
 
@@ -239,7 +246,7 @@ TEST_F(Receiver, OnlyTrimmedLinesStartingWithACommaAreRecords) {
                                      ",08:15:11,53,x,y",   // line 8: extra fields
                                  })};
     EXPECT_EQ(receiver.tick(), TickOutcome::Completed);
-    EXPECT_EQ(filled(session.records),
+    EXPECT_EQ(filled(session.records()),
               (std::vector<Measurement>{record(6, 8, 15, 3, 47), record(7, 8, 15, 9, 52),
                                         record(8, 8, 15, 11, 53)}));
     EXPECT_EQ(session.statusLine(), "Einlesen fertig.");
@@ -249,9 +256,9 @@ TEST_F(Receiver, SingleRecordCompletesWithFormatError) {
     start();
     link.pieces = {transfer(120, {",08:15:03,47"})};
     EXPECT_EQ(receiver.tick(), TickOutcome::Completed);
-    EXPECT_TRUE(session.formatError);
+    EXPECT_TRUE(session.formatError());
     EXPECT_EQ(session.statusLine(), "! Falsches Format!");
-    EXPECT_FALSE(session.saved);
+    EXPECT_FALSE(session.saved());
 }
 
 // ---- transfers without a measurement ----
@@ -262,10 +269,10 @@ TEST_F(Receiver, ShortTransferHasNoData) {
     EXPECT_EQ(receiver.tick(), TickOutcome::NoData);
     EXPECT_FALSE(receiver.receiving());
     EXPECT_EQ(session.statusLine(), "Es sind keine Daten vorhanden!");
-    EXPECT_TRUE(session.records.empty());
-    EXPECT_TRUE(session.saved);
-    EXPECT_FALSE(session.saveAsEnabled);
-    EXPECT_EQ(session.site.startDate, "06.12.26");
+    EXPECT_TRUE(session.records().empty());
+    EXPECT_TRUE(session.saved());
+    EXPECT_FALSE(session.saveAsEnabled());
+    EXPECT_EQ(session.site().startDate, "06.12.26");
 }
 
 TEST_F(Receiver, LongTextWithoutBeginLineHasNoData) {
@@ -273,8 +280,8 @@ TEST_F(Receiver, LongTextWithoutBeginLineHasNoData) {
     link.pieces = {std::string(200, 'x') + "\r\nLines : 0"};
     EXPECT_EQ(receiver.tick(), TickOutcome::NoData);
     EXPECT_EQ(session.statusLine(), "Es sind keine Daten vorhanden!");
-    EXPECT_TRUE(session.records.empty());
-    EXPECT_TRUE(session.saved);
+    EXPECT_TRUE(session.records().empty());
+    EXPECT_TRUE(session.saved());
 }
 
 // ---- silence ----
@@ -292,8 +299,8 @@ TEST_F(Receiver, EndMarkerSplitAcrossPollsIsAbandonedBySilence) {
 
     EXPECT_EQ(session.statusLine(), "Keine Kommunikation möglich!");
     EXPECT_EQ(receiver.waitCount(), 0);
-    EXPECT_TRUE(session.records.empty());
-    EXPECT_EQ(session.inText, text) << "the text stays unparsed";
+    EXPECT_TRUE(session.records().empty());
+    EXPECT_EQ(session.inText(), text) << "the text stays unparsed";
     EXPECT_EQ(receiver.tick(), TickOutcome::Idle);
 }
 
@@ -306,7 +313,7 @@ TEST_F(Receiver, SilentTicksAreCountedAcrossTransfers) {
     EXPECT_EQ(receiver.tick(), TickOutcome::Completed);
     EXPECT_EQ(receiver.waitCount(), TransferReceiver::kSilentTicks);
 
-    session.saved = true;  // the user gave up the received data
+    session.discardChanges();  // the user gave up the received data
     EXPECT_EQ(start(), StartOutcome::Started);
     EXPECT_EQ(receiver.tick(), TickOutcome::GaveUp);
     EXPECT_EQ(receiver.waitCount(), 0);
@@ -318,8 +325,8 @@ TEST_F(Receiver, CancelDropsTheTextAndStops) {
     receiver.tick();
     receiver.cancel();
     EXPECT_FALSE(receiver.receiving());
-    EXPECT_TRUE(session.inText.empty());
-    EXPECT_TRUE(session.records.empty());
+    EXPECT_TRUE(session.inText().empty());
+    EXPECT_TRUE(session.records().empty());
     EXPECT_EQ(receiver.tick(), TickOutcome::Idle);
 }
 

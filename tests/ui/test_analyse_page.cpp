@@ -85,10 +85,10 @@ QStringList weekRow(const QTableWidget* table, int row) {
 Analysis coreAnalysis(const Session& s, int limit) {
     AnalysisInput input;
     input.limit = limit;
-    input.startDate = s.site.startDate;
-    input.duplicatesDropped = s.duplicatesDropped;
-    input.linesRejected = s.linesRejected;
-    return analyze(s.days, input);
+    input.startDate = s.site().startDate;
+    input.duplicatesDropped = s.duplicatesDropped();
+    input.linesRejected = s.linesRejected();
+    return analyze(s.days(), input);
 }
 
 }  // namespace
@@ -357,8 +357,8 @@ class TestAnalysePage : public QObject {
         AnalysePage page;
         page.refresh(s);
         const QStringList lines = page.qualityLabel()->text().split('\n');
-        QCOMPARE(lines.at(0), QStringLiteral("Entfernte Duplikate: %1").arg(s.duplicatesDropped));
-        QVERIFY(s.duplicatesDropped >= 1);
+        QCOMPARE(lines.at(0), QStringLiteral("Entfernte Duplikate: %1").arg(s.duplicatesDropped()));
+        QVERIFY(s.duplicatesDropped() >= 1);
         QVERIFY(lines.contains(
             QStringLiteral("Unplausible Geschwindigkeiten (unter 5 oder ab 200 km/h): 2")));
         QVERIFY(lines.contains(QStringLiteral("    Tag 1, 07:30:00: 3 km/h")));

@@ -46,7 +46,7 @@ class TestChartsWiring : public QObject {
                  (QStringList{QStringLiteral(" 40 - 49 km/h  1 KFZ  "),
                               QStringLiteral(" 50 - 59 km/h  1 KFZ  "),
                               QStringLiteral(" 60 - 69 km/h  1 KFZ  ")}));
-        const auto& stats = fx.form->session().stats;
+        const auto& stats = fx.form->session().stats();
         QCOMPARE(views.hour->rowLabels().first(), QString::fromStdString(stats.hourLabel[0]));
         QCOMPARE(views.hour->rowValues().first(), int(stats.hourCount[0]));
 

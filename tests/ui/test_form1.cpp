@@ -82,10 +82,10 @@ void TestForm1::startState() {
     QCOMPARE(f.windowTitle(), QStringLiteral("Korvala 7 Tage SD ZX"));
     QCOMPARE(f.panels[0]->text(), QStringLiteral("Warte auf Daten"));
     QCOMPARE(f.Text4->text(), kTodayText);
-    QCOMPARE(QString::fromStdString(f.session().site.startDate), kTodayText);
-    QVERIFY(f.session().saved);
+    QCOMPARE(QString::fromStdString(f.session().site().startDate), kTodayText);
+    QVERIFY(f.session().saved());
     QCOMPARE(f.faktor, 1);
-    QCOMPARE(QString::fromStdString(f.session().dayCaption), QStringLiteral("Tag: 1"));
+    QCOMPARE(QString::fromStdString(f.session().dayCaption()), QStringLiteral("Tag: 1"));
     QCOMPARE(f.Frame1->title(), QStringLiteral("Statistik  Tag 1"));
     for (QLabel* l : {f.lbl_ds, f.lbl_vmin, f.lbl_vmax, f.lbl_dV}) {
         QCOMPARE(l->text(), QStringLiteral("--"));
@@ -272,9 +272,9 @@ void TestForm1::keyPressMarksUnsaved() {
     WindowFixture fx;
     QWidget* w = fx.form->findChild<QWidget*>(field);
     QVERIFY(w != nullptr);
-    QVERIFY(fx.form->session().saved);
+    QVERIFY(fx.form->session().saved());
     QTest::keyClick(w, static_cast<Qt::Key>(key));
-    QVERIFY(!fx.form->session().saved);
+    QVERIFY(!fx.form->session().saved());
 }
 
 void TestForm1::inputMethodTypingMarksUnsaved_data() {
@@ -297,15 +297,15 @@ void TestForm1::inputMethodTypingMarksUnsaved() {
     // Focus handling may send empty input method events; they are no typing.
     QInputMethodEvent nothing;
     QApplication::sendEvent(w, &nothing);
-    QVERIFY(fx.form->session().saved);
+    QVERIFY(fx.form->session().saved());
     QInputMethodEvent typed(composing ? QString::fromUtf8("´") : QString(), {});
     if (!composing) {
         typed.setCommitString(QString::fromUtf8("é"));
     }
     QApplication::sendEvent(w, &typed);
-    QVERIFY(!fx.form->session().saved);
+    QVERIFY(!fx.form->session().saved());
     if (!composing) {
-        const korvala::Site& site = fx.form->session().site;
+        const korvala::Site& site = fx.form->session().site();
         const std::string& text = field == QLatin1String("Text3")   ? site.location
                                   : field == QLatin1String("Text4") ? site.startDate
                                                                     : site.remark;
@@ -317,17 +317,17 @@ void TestForm1::typedTextReachesTheSession() {
     WindowFixture fx;
     Form1& f = *fx.form;
     QTest::keyClicks(f.Text3, QString::fromUtf8("Hauptstraße"));
-    QCOMPARE(f.session().site.location, std::string("Hauptstraße"));
+    QCOMPARE(f.session().site().location, std::string("Hauptstraße"));
     QTest::keyClicks(f.Text5, QStringLiteral("X"));
     QTest::keyClick(f.Text5, Qt::Key_Return);
     QTest::keyClicks(f.Text5, QStringLiteral("Y"));
     // The remark keeps the file's line break, CR LF.
-    QCOMPARE(f.session().site.remark, std::string("X\r\nY"));
+    QCOMPARE(f.session().site().remark, std::string("X\r\nY"));
     // A remark that comes from the session shows one line per line.
-    f.session().site.remark = "eins\r\nzwei";
+    f.session().setRemark("eins\r\nzwei");
     f.refreshSiteFields();
     QCOMPARE(f.Text5->toPlainText(), QStringLiteral("eins\nzwei"));
-    QCOMPARE(f.session().site.remark, std::string("eins\r\nzwei"));
+    QCOMPARE(f.session().site().remark, std::string("eins\r\nzwei"));
 }
 
 void TestForm1::startDateCheck_data() {
@@ -354,7 +354,7 @@ void TestForm1::startDateCheck() {
     QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
     QApplication::sendEvent(f.Text4, &out);
     QCOMPARE(f.Text4->text(), shown);
-    QCOMPARE(QString::fromStdString(f.session().site.startDate), shown);
+    QCOMPARE(QString::fromStdString(f.session().site().startDate), shown);
     if (message) {
         QCOMPARE(fx.dialogs.messages(), QStringList{QStringLiteral("Falsche Datums-Format!")});
         QCOMPARE(fx.dialogs.calls[0].title, Form1::messageTitle());
@@ -405,13 +405,13 @@ void TestForm1::todayButtonNeitherMarksNorRebuilds() {
     QTest::keyClicks(f.Text4, QStringLiteral("01.01.20"));
     QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
     QApplication::sendEvent(f.Text4, &out);
-    f.session().saved = true;
+    f.session().discardChanges();
     const QString report = f.rtf->toPlainText();
     QVERIFY(report.contains(QStringLiteral("01.01.20")));
     QTest::mouseClick(f.cmd_today, Qt::LeftButton);
     QCOMPARE(f.Text4->text(), kTodayText);
-    QCOMPARE(QString::fromStdString(f.session().site.startDate), kTodayText);
-    QVERIFY(f.session().saved);
+    QCOMPARE(QString::fromStdString(f.session().site().startDate), kTodayText);
+    QVERIFY(f.session().saved());
     QCOMPARE(f.rtf->toPlainText(), report);
 }
 
@@ -506,7 +506,7 @@ void TestForm1::oneClickEvaluatesOnce() {
     QCOMPARE(evaluations, 2);
     QCOMPARE(f.Tage0->checkedIndex(), 2);
     QCOMPARE(f.lbl_ds->text(), QStringLiteral("2"));
-    QCOMPARE(QString::fromStdString(f.session().dayCaption), QStringLiteral("Tag: 3"));
+    QCOMPARE(QString::fromStdString(f.session().dayCaption()), QStringLiteral("Tag: 3"));
 }
 
 void TestForm1::selectionSurvivesALoad() {
@@ -530,7 +530,7 @@ void TestForm1::gridClickRebuildsReportOnlyWithRows() {
     WindowFixture fx;
     Form1& f = *fx.form;
     fx.open(QStringLiteral("drei.log"), threeDayLog());
-    f.session().site.location = "Neu";  // as typed, not yet in the report
+    f.session().setLocation("Neu");  // as typed, not yet in the report
     const QString before = f.rtf->toPlainText();
     // Grid 3 is empty: a click into it changes nothing.
     f.MSFlex[3]->show();
@@ -604,14 +604,14 @@ void TestForm1::cancelDropsTransfer() {
     f.dlg_input->show();
     f.dlg_daten->show();
     f.inputTimer->start();
-    f.session().inText = "12,08:00:00,45\r\n";
+    f.session().appendReceived("12,08:00:00,45\r\n");
     QApplication::setOverrideCursor(Qt::WaitCursor);
     f.dlg_cancel->click();
     QVERIFY(f.dlg_input->isHidden());
     QVERIFY(f.dlg_daten->isHidden());
     QVERIFY(!f.inputTimer->isActive());
-    QVERIFY(f.session().inText.empty());
-    QVERIFY(f.session().records.empty());
+    QVERIFY(f.session().inText().empty());
+    QVERIFY(f.session().records().empty());
     QVERIFY(QApplication::overrideCursor() == nullptr);
 }
 

@@ -66,7 +66,7 @@ void TestForm1Exports::rtfListIsSavedAfterTheQuestion() {
     QVERIFY(written.contains("\r\n3\\tab  Zeit: 08:20:00\\tab v = 48 km/h\\par\r\n"));
     QVERIFY(written.endsWith("\\f1\\fs20\\par}\r\n\r\n"));
     // The progress text is gone again once the file is written.
-    QCOMPARE(f.session().panels[0], std::string());
+    QCOMPARE(f.session().panel(1), std::string());
 }
 
 void TestForm1Exports::rtfListStopsWithoutConsent_data() {
@@ -181,10 +181,10 @@ void TestForm1Exports::exportNameBecomesTheMeasurementsName() {
     // Even a cancelled export leaves the proposed name behind: a later save starts from it.
     const auto saved = fx.dialogs.callsOf(Kind::SaveFile);
     QCOMPARE(saved.size(), std::size_t(1));
-    QCOMPARE(QString::fromStdString(f.session().fileName),
-             QString::fromStdString(f.session().defFileName));
+    QCOMPARE(QString::fromStdString(f.session().fileName()),
+             QString::fromStdString(f.session().defFileName()));
     QCOMPARE(saved[0].proposedName,
-             QString::fromStdString(f.session().defFileName) + QStringLiteral(".csv"));
+             QString::fromStdString(f.session().defFileName()) + QStringLiteral(".csv"));
 }
 
 QTEST_MAIN(TestForm1Exports)

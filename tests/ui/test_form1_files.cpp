@@ -25,7 +25,7 @@ class TestForm1Files : public QObject {
     // A window with a measurement typed in: location and date set, nothing saved yet.
     static void makeUnsaved(WindowFixture& fx, const QString& location = QStringLiteral("Ort A")) {
         fx.typeLocation(location);
-        QVERIFY(!fx.form->session().saved);
+        QVERIFY(!fx.form->session().saved());
     }
 
   private slots:
@@ -65,8 +65,8 @@ void TestForm1Files::openLog() {
     // A log carries only the start date; the typed location stays.
     QCOMPARE(f.Text3->text(), QStringLiteral("Bleibt"));
     QCOMPARE(f.Text4->text(), QStringLiteral("03.12.26"));
-    QVERIFY(f.session().saved);
-    QCOMPARE(QString::fromStdString(f.session().fileName), path);
+    QVERIFY(f.session().saved());
+    QCOMPARE(QString::fromStdString(f.session().fileName()), path);
     QVERIFY(f.act_save->isEnabled());
     QVERIFY(f.act_saveas->isEnabled());
     QVERIFY(f.act_export->isEnabled());
@@ -136,7 +136,7 @@ void TestForm1Files::openFailures() {
         QCOMPARE(fx.dialogs.calls.back().title, Form1::messageTitle());
     }
     // The previous measurement is still there, grids included.
-    QCOMPARE(QString::fromStdString(f.session().fileName), before);
+    QCOMPARE(QString::fromStdString(f.session().fileName()), before);
     QCOMPARE(f.gridModels[0]->rowCount(), 3);
     QCOMPARE(f.gridModels[1]->rowCount(), 2);
     QCOMPARE(f.Text4->text(), QStringLiteral("03.12.26"));
@@ -151,11 +151,11 @@ void TestForm1Files::cancelledOpenTakesDialogsPreviousName() {
     f.Text3->setText(QStringLiteral("Ort B"));
     // A cancelled save dialog empties fileName, but the dialog keeps the name it proposed.
     f.saveas_Click();
-    QVERIFY(f.session().fileName.empty());
+    QVERIFY(f.session().fileName().empty());
     const QString proposed = fx.dialogs.callsOf(Kind::SaveFile).back().proposedName;
     QCOMPARE(proposed, QStringLiteral("Ort B031226.spt"));
     f.open_Click();
-    QCOMPARE(QString::fromStdString(f.session().fileName), proposed);
+    QCOMPARE(QString::fromStdString(f.session().fileName()), proposed);
     QCOMPARE(f.lastDialogName, proposed);
     // Nothing was loaded by the cancelled dialog.
     QCOMPARE(f.gridModels[0]->rowCount(), 3);
@@ -167,8 +167,8 @@ void TestForm1Files::commandLineFileIsOpened() {
     QVERIFY(!fx.form->openPath(missing));
     const QStringList shown = fx.dialogs.messages();
     QCOMPARE(shown.size(), 1);
-    QVERIFY(shown[0].startsWith(QStringLiteral("Die Datei konnte nicht gelesen werden:")));
-    QVERIFY(shown[0].contains(QStringLiteral("fehlt.spt")));
+    QVERIFY(shown[0].startsWith(QStringLiteral("Die Datei \"")));
+    QVERIFY(shown[0].contains(QStringLiteral("fehlt.spt\" kann nicht gelesen werden: ")));
     QVERIFY(fx.form->openPath(fx.write(QStringLiteral("da.spt"), smallSpt())));
     QCOMPARE(fx.form->Text3->text(), QStringLiteral("Ort A"));
 }
@@ -188,8 +188,8 @@ void TestForm1Files::saveAsWritesAndMarksSaved() {
     // An opened .spt is proposed under its own name.
     QCOMPARE(saveCalls[0].proposedName, fx.dir.filePath(QStringLiteral("messung.spt")));
     QVERIFY(fx.dialogs.messages().isEmpty());
-    QVERIFY(f.session().saved);
-    QCOMPARE(QString::fromStdString(f.session().fileName), target);
+    QVERIFY(f.session().saved());
+    QCOMPARE(QString::fromStdString(f.session().fileName()), target);
     const QByteArray written = WindowFixture::read(target);
     QVERIFY(
         written.startsWith("\"spt\",\"Hauptstra\xdf"
@@ -233,8 +233,8 @@ void TestForm1Files::saveAsCancelEmptiesFileName() {
     makeUnsaved(fx);
     fx.dialogs.fileAnswers.push_back(std::nullopt);
     f.saveas_Click();
-    QVERIFY(f.session().fileName.empty());
-    QVERIFY(!f.session().saved);
+    QVERIFY(f.session().fileName().empty());
+    QVERIFY(!f.session().saved());
 }
 
 void TestForm1Files::overwriteQuestion_data() {
@@ -262,12 +262,12 @@ void TestForm1Files::overwriteQuestion() {
     const QByteArray content = WindowFixture::read(existing);
     if (agree) {
         QVERIFY(content.startsWith("\"spt\",\"Ort A\""));
-        QCOMPARE(QString::fromStdString(f.session().fileName), existing);
-        QVERIFY(f.session().saved);
+        QCOMPARE(QString::fromStdString(f.session().fileName()), existing);
+        QVERIFY(f.session().saved());
     } else {
         QCOMPARE(content, QByteArray("alter Inhalt"));
-        QVERIFY(f.session().fileName.empty());
-        QVERIFY(!f.session().saved);
+        QVERIFY(f.session().fileName().empty());
+        QVERIFY(!f.session().saved());
     }
 }
 
@@ -275,7 +275,7 @@ void TestForm1Files::saveWithUnchangedDataWritesNothing() {
     WindowFixture fx;
     Form1& f = *fx.form;
     fx.open(QStringLiteral("messung.spt"), smallSpt());
-    const QString path = QString::fromStdString(f.session().fileName);
+    const QString path = QString::fromStdString(f.session().fileName());
     fx.write(QStringLiteral("messung.spt"), "Markierung");
     f.act_save->trigger();
     QCOMPARE(WindowFixture::read(path), QByteArray("Markierung"));
@@ -285,14 +285,14 @@ void TestForm1Files::saveWithUnchangedDataWritesNothing() {
     f.act_save->trigger();
     QVERIFY(WindowFixture::read(path).startsWith("\"spt\",\"Ort A\""));
     QCOMPARE(fx.dialogs.calls.size(), std::size_t(1));
-    QVERIFY(f.session().saved);
+    QVERIFY(f.session().saved());
 }
 
 void TestForm1Files::saveAfterLogNeverTouchesTheLog() {
     WindowFixture fx;
     Form1& f = *fx.form;
     fx.open(QStringLiteral("karte.log"), threeDayLog());
-    const QString logPath = QString::fromStdString(f.session().fileName);
+    const QString logPath = QString::fromStdString(f.session().fileName());
     fx.typeLocation(QStringLiteral("Waldweg"));
     // Through "Speichern" ...
     fx.dialogs.fileAnswers.push_back(std::nullopt);
@@ -301,7 +301,7 @@ void TestForm1Files::saveAfterLogNeverTouchesTheLog() {
     const QString target = fx.dir.filePath(QStringLiteral("daten/Waldw031226.spt"));
     fx.dialogs.answers.push_back(Answer::Yes);
     fx.dialogs.fileAnswers.push_back(target);
-    f.session().fileName = logPath.toStdString();
+    f.session().adoptFileName(logPath.toStdString());
     f.saveall();
     const auto saveCalls = fx.dialogs.callsOf(Kind::SaveFile);
     QCOMPARE(saveCalls.size(), std::size_t(2));
@@ -310,8 +310,8 @@ void TestForm1Files::saveAfterLogNeverTouchesTheLog() {
     }
     QCOMPARE(WindowFixture::read(logPath), threeDayLog());
     QVERIFY(WindowFixture::read(target).startsWith("\"spt\",\"Waldweg\",\"03.12.26\""));
-    QVERIFY(f.session().saved);
-    QCOMPARE(QString::fromStdString(f.session().fileName), target);
+    QVERIFY(f.session().saved());
+    QCOMPARE(QString::fromStdString(f.session().fileName()), target);
 }
 
 void TestForm1Files::saveAfterExportAsksWhere_data() {
@@ -341,11 +341,11 @@ void TestForm1Files::saveAfterExportAsksWhere() {
         f.act_export->trigger();
         fx.dialogs.fileAnswers.push_back(std::nullopt);
         f.act_open->trigger();
-        QCOMPARE(QString::fromStdString(f.session().fileName), csv);
+        QCOMPARE(QString::fromStdString(f.session().fileName()), csv);
     } else {
         fx.dialogs.fileAnswers.push_back(std::nullopt);
         f.act_export->trigger();
-        QVERIFY(QFileInfo(QString::fromStdString(f.session().fileName)).isRelative());
+        QVERIFY(QFileInfo(QString::fromStdString(f.session().fileName())).isRelative());
     }
     const QByteArray exported = WindowFixture::read(csv);
     makeUnsaved(fx);
@@ -365,8 +365,8 @@ void TestForm1Files::saveAfterExportAsksWhere() {
     QCOMPARE(saveCalls.size(), std::size_t(2));  // the export and the save
     QCOMPARE(saveCalls[1].proposedName, QStringLiteral("Ort A031226.spt"));
     QVERIFY(WindowFixture::read(target).startsWith("\"spt\",\"Ort A\",\"03.12.26\""));
-    QVERIFY(f.session().saved);
-    QCOMPARE(QString::fromStdString(f.session().fileName), target);
+    QVERIFY(f.session().saved());
+    QCOMPARE(QString::fromStdString(f.session().fileName()), target);
 }
 
 void TestForm1Files::writeErrorIsReported() {
@@ -381,7 +381,7 @@ void TestForm1Files::writeErrorIsReported() {
     QCOMPARE(shown.size(), 1);
     QVERIFY(shown[0].startsWith(QStringLiteral("Die Datei konnte nicht gespeichert werden:")));
     QVERIFY(shown[0].contains(QStringLiteral("nicht.spt")));
-    QVERIFY(!f.session().saved);
+    QVERIFY(!f.session().saved());
     QVERIFY(!QFileInfo::exists(target));
     // The window goes on: the exit question still guards the data.
     fx.dialogs.answers.push_back(Answer::Cancel);
@@ -463,7 +463,7 @@ void TestForm1Files::titleBarCloseStaysOpenWhileUnsaved() {
     QVERIFY(!f.close());
     QVERIFY(f.isVisible());
     QCOMPARE(fx.dialogs.callsOf(Kind::Ask).size(), std::size_t(1));
-    QVERIFY(f.session().saved);
+    QVERIFY(f.session().saved());
     // The second close ends without a question.
     QVERIFY(f.close());
     QVERIFY(!f.isVisible());
@@ -477,7 +477,7 @@ void TestForm1Files::titleBarCloseStaysOpenWhileUnsaved() {
     fx2.dialogs.fileAnswers.push_back(fx2.dir.filePath(QStringLiteral("zu.spt")));
     QVERIFY(!fx2.form->close());
     QVERIFY(fx2.form->isVisible());
-    QVERIFY(fx2.form->session().saved);
+    QVERIFY(fx2.form->session().saved());
     QVERIFY(fx2.form->close());
 }
 

@@ -8,8 +8,8 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include "output/print/button_icons.h"
 #include "test_form1_support.h"
+#include "ui/button_icons.h"
 #include "ui/chart_wiring.h"
 #include "ui/datandtime.h"
 

@@ -162,7 +162,7 @@ void TestPdfComparison::reportIsWrittenWhereChosen() {
     QVERIFY(pdfPages(out) > 0);
     QVERIFY(pdfText(out).contains(QString::fromUtf8("Hauptstraße 5")));
     // Writing a report is no saving: the measurement stays as unsaved as it was.
-    QVERIFY(!fx.form->session().saved);
+    QVERIFY(!fx.form->session().saved());
 }
 
 void TestPdfComparison::reportGainsComparisonPage() {
@@ -186,7 +186,7 @@ void TestPdfComparison::cancelledSaveDialogWritesNothing() {
     fx.actions().act_pdf->trigger();
     QCOMPARE(fx.dialogs.calls.back().kind, Kind::SaveFile);
     QCOMPARE(pdfFilesIn(fx.dir.path()), QStringList());
-    QCOMPARE(fx.form->session().fileName,
+    QCOMPARE(fx.form->session().fileName(),
              fx.dir.filePath(QStringLiteral("vorher.log")).toStdString());
 }
 
@@ -226,24 +226,24 @@ void TestPdfComparison::writeErrorIsReported() {
 void TestPdfComparison::comparisonLeavesCurrentMeasurementAlone() {
     Loaded fx;
     const korvala::Session& s = fx.form->session();
-    const std::string fileName = s.fileName;
-    const std::size_t records = s.records.size();
-    const std::string location = s.site.location;
+    const std::string fileName = s.fileName();
+    const std::size_t records = s.records().size();
+    const std::string location = s.site().location;
     const int vehicles = fx.form->analysePage->figure(QStringLiteral("vehicles"))->text().toInt();
-    QVERIFY(!s.saved);
+    QVERIFY(!s.saved());
 
     fx.openComparison();
     QCOMPARE(fx.dialogs.calls.back().kind, Kind::OpenFile);
     QVERIFY(fx.dialogs.calls.back().filter.contains(QStringLiteral("*.log")));
     QVERIFY(fx.dialogs.calls.back().filter.contains(QStringLiteral("*.spt")));
     QVERIFY(fx.actions().comparisonLoaded());
-    QVERIFY(!s.saved);
-    QCOMPARE(s.fileName, fileName);
-    QCOMPARE(s.records.size(), records);
-    QCOMPARE(s.site.location, location);
+    QVERIFY(!s.saved());
+    QCOMPARE(s.fileName(), fileName);
+    QCOMPARE(s.records().size(), records);
+    QCOMPARE(s.site().location, location);
     QCOMPARE(fx.form->Text3->text(), QString::fromUtf8("Hauptstraße 5"));
     QCOMPARE(fx.form->analysePage->figure(QStringLiteral("vehicles"))->text().toInt(), vehicles);
-    QVERIFY(fx.form->act_save->isEnabled() == s.saveEnabled);
+    QVERIFY(fx.form->act_save->isEnabled() == s.saveEnabled());
     QVERIFY(fx.actions().act_compareClose->isEnabled());
     QVERIFY(!fx.view().isHidden());
 }
@@ -328,14 +328,13 @@ void TestPdfComparison::unreadableComparisonKeepsThePreviousOne() {
     const QString missing = fx.dir.filePath(QStringLiteral("weg.log"));
     QVERIFY(!fx.actions().openComparison(missing));
     QCOMPARE(fx.dialogs.calls.back().icon, Icon::Warning);
-    QVERIFY(fx.dialogs.calls.back().text.startsWith(
-        QStringLiteral("Die Datei konnte nicht gelesen werden:")));
+    QVERIFY(fx.dialogs.calls.back().text.startsWith(QStringLiteral("Die Datei \"")));
     QCOMPARE(fx.dialogs.calls.size(), calls + 3);
 
     // Still the comparison opened first, and the window's measurement untouched.
     QVERIFY(fx.actions().comparisonLoaded());
     QCOMPARE(row(fx.view().wholeTable(), 0).at(1), QStringLiteral("5"));
-    QCOMPARE(fx.form->session().records.size(), std::size_t{6});
+    QCOMPARE(fx.form->session().records().size(), std::size_t{6});
 }
 
 void TestPdfComparison::closingHidesTheSection() {

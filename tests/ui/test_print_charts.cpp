@@ -11,6 +11,7 @@
 
 #include "output/print/picture_print.h"
 #include "test_print_support.h"
+#include "ui/chart_picture.h"
 #include "ui/druck.h"
 #include "ui/hour_chart.h"
 #include "ui/speed_chart.h"

@@ -23,13 +23,14 @@
 
 #include <memory>
 
-#include "device/qt/device_controller.h"
 #include "device/qt/qt_serial_link.h"
+#include "ui/device_controller.h"
 #include "ui/form1.h"
 #include "ui/scripted_dialogs.h"
 
 using namespace korvala;
 using korvala::ui::Answer;
+using korvala::ui::DeviceController;
 using korvala::ui::Form1;
 using korvala::ui::ScriptedDialogs;
 
@@ -296,7 +297,7 @@ void TestSerial::transferFromTheSimulatorLoadsItsMeasurement() {
     while (!expectFile.atEnd())
         expected.push_back(expectFile.readLine().trimmed().toStdString());
     QCOMPARE(expected.size(), std::size_t{300});
-    QCOMPARE(filledRecords(form->session().records), expected);
+    QCOMPARE(filledRecords(form->session().records()), expected);
 
     QCOMPARE(form->Text4->text(), QStringLiteral("04.02.09"));
     QCOMPARE(form->panels[0]->text(), QStringLiteral("Einlesen fertig."));
@@ -304,7 +305,7 @@ void TestSerial::transferFromTheSimulatorLoadsItsMeasurement() {
     QVERIFY(!form->inputTimer->isActive());
     QCOMPARE(QApplication::overrideCursor(), nullptr);
     QCOMPARE(form->PB1->value(), kProgressMax);
-    QVERIFY(!form->session().saved);
+    QVERIFY(!form->session().saved());
     QVERIFY(form->act_saveas->isEnabled());
     QVERIFY(form->act_export->isEnabled());
     QVERIFY(!form->act_save->isEnabled());
@@ -314,7 +315,7 @@ void TestSerial::transferFromTheSimulatorLoadsItsMeasurement() {
     dialogs.answers = {Answer::Cancel};
     form->act_new->trigger();
     QVERIFY(form->dlg_input->isHidden());
-    QCOMPARE(filledRecords(form->session().records).size(), std::size_t{300});
+    QCOMPARE(filledRecords(form->session().records()).size(), std::size_t{300});
     QTest::qWait(300);
     QCOMPARE(sim.commands(), QByteArray("r\n"));
 }
@@ -338,8 +339,8 @@ void TestSerial::cancelEndsTheTransferAndRestoresThePointer() {
     QVERIFY(!form->inputTimer->isActive());
     QVERIFY(form->dlg_input->isHidden());
     QCOMPARE(QApplication::overrideCursor(), nullptr);
-    QVERIFY(form->session().inText.empty());
-    QVERIFY(form->session().records.empty());
+    QVERIFY(form->session().inText().empty());
+    QVERIFY(form->session().records().empty());
 }
 
 void TestSerial::cardClearingSendsOnlyAfterOk() {
@@ -370,7 +371,7 @@ void TestSerial::cardClearingSendsOnlyAfterOk() {
     QTest::qWait(300);
     QCOMPARE(sim.commands(), QByteArray("p\n"));
     QCOMPARE(form->panels[0]->text(), status);
-    QVERIFY(form->session().saved);
+    QVERIFY(form->session().saved());
 }
 
 void TestSerial::shutDownClosesThePort() {

@@ -10,7 +10,7 @@
 #include <QTest>
 
 #include "evaluation/comparison.h"
-#include "output/print/traffic_report.h"
+#include "output/report/traffic_report.h"
 #include "session/session.h"
 
 using namespace korvala;
@@ -107,10 +107,10 @@ class TestTrafficReport : public QObject {
         QVERIFY(dir_.isValid());
         QVERIFY(!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty());
         QVERIFY(load(session_, QStringLiteral("nord.log"), 3, 0));
-        session_.site.location = "Hauptstraße 12, Nord";
-        session_.site.remark = "Vor der Schule\r\nzweite Zeile";
+        session_.setLocation("Hauptstraße 12, Nord");
+        session_.setRemark("Vor der Schule\r\nzweite Zeile");
         session_.rebuildReport();
-        analysis_ = analyzeSession(session_, kLimit);
+        analysis_ = session_.analyze(kLimit);
         QCOMPARE(analysis_.days.size(), std::size_t{3});
         QVERIFY(analysis_.quality.duplicatesDropped >= 1);
         pdf_ = path(QStringLiteral("bericht.pdf"));
@@ -188,11 +188,12 @@ class TestTrafficReport : public QObject {
     void dayPagesCarryTheReportPageText() {
         Session s("06.12.26");
         QVERIFY(load(s, QStringLiteral("nord.log"), 3, 0));
-        s.site = session_.site;
+        s.setLocation(session_.site().location);
+        s.setRemark(session_.site().remark);
         for (int day = 0; day < 3; ++day) {
             s.showDay(day);
             const QString page = pageText(pdf_, 4 + day);
-            QString report = QString::fromStdString(s.reportText);
+            QString report = QString::fromStdString(s.reportText());
             int checked = 0;
             for (const QString& line : report.split(QStringLiteral("\r\n"))) {
                 const QString want = line.simplified();
@@ -233,12 +234,12 @@ class TestTrafficReport : public QObject {
     void comparisonPage() {
         Session other("06.12.26");
         QVERIFY(load(other, QStringLiteral("sued.log"), 2, -8));
-        const AnalysisInput inBefore{kLimit, session_.site.startDate, session_.duplicatesDropped,
-                                     session_.linesRejected};
-        const AnalysisInput inAfter{kLimit, other.site.startDate, other.duplicatesDropped,
-                                    other.linesRejected};
-        const MeasurementFigures before = figuresOf(session_.days, inBefore);
-        const MeasurementFigures after = figuresOf(other.days, inAfter);
+        const AnalysisInput inBefore{kLimit, session_.site().startDate,
+                                     session_.duplicatesDropped(), session_.linesRejected()};
+        const AnalysisInput inAfter{kLimit, other.site().startDate, other.duplicatesDropped(),
+                                    other.linesRejected()};
+        const MeasurementFigures before = figuresOf(session_.days(), inBefore);
+        const MeasurementFigures after = figuresOf(other.days(), inAfter);
         const auto cmp = compare(before, after);
         QVERIFY(cmp.has_value());
         TrafficReportInput in = trafficReportInput(session_, before.analysis);
@@ -335,7 +336,7 @@ class TestTrafficReport : public QObject {
         const QString log = path(QStringLiteral("kurz.log"));
         QVERIFY(writeFile(log, "/05/12/2026/10:00:00,47\r\n/05/12/2026/10:00:09,52\r\n"));
         QCOMPARE(s.openFile(log.toStdString()).outcome, LoadOutcome::Loaded);
-        const Analysis a = analyzeSession(s, 30);
+        const Analysis a = s.analyze(30);
         const QString file = path(QStringLiteral("kurz.pdf"));
         QVERIFY(writeTrafficReportPdf(file, trafficReportInput(s, a), nullptr));
         QCOMPARE(pageCount(file), 5);
@@ -355,7 +356,7 @@ class TestTrafficReport : public QObject {
                           "/01/12/2026/22:00:00,0\r\n/01/12/2026/23:00:00,0\r\n"
                           "/02/12/2026/07:00:00,38\r\n/02/12/2026/07:00:30,44\r\n"));
         QCOMPARE(s.openFile(log.toStdString()).outcome, LoadOutcome::Loaded);
-        const Analysis a = analyzeSession(s, 50);
+        const Analysis a = s.analyze(50);
         QCOMPARE(a.days.size(), std::size_t{2});
         const QString file = path(QStringLiteral("leertag.pdf"));
         QVERIFY(writeTrafficReportPdf(file, trafficReportInput(s, a), nullptr));
@@ -367,7 +368,7 @@ class TestTrafficReport : public QObject {
         s.showDay(1);
         const QString day2 = pageText(file, 5);
         QVERIFY(day2.contains(QStringLiteral("Niedrigste Geschwindigkeit: ") +
-                              QString::fromStdString(s.lbl_vmin).trimmed()));
+                              QString::fromStdString(s.lbl_vmin()).trimmed()));
         QVERIFY(day2.contains(QStringLiteral("Messungen: 2")));
     }
 
@@ -385,7 +386,7 @@ class TestTrafficReport : public QObject {
         QVERIFY(writeFile(log, bytes));
         Session s("06.12.26");
         QCOMPARE(s.openFile(log.toStdString()).outcome, LoadOutcome::Loaded);
-        const Analysis a = analyzeSession(s, 50);
+        const Analysis a = s.analyze(50);
         QCOMPARE(a.quality.implausibleCount, 150);
         const QString file = path(QStringLiteral("unplausibel.pdf"));
         QVERIFY(writeTrafficReportPdf(file, trafficReportInput(s, a), nullptr));
@@ -405,43 +406,28 @@ class TestTrafficReport : public QObject {
     void headlessCommand() {
         const QString log = path(QStringLiteral("nord.log"));
         const QString out = path(QStringLiteral("headless.pdf"));
-        QCOMPARE(runHeadlessPdf(log, out, 3), kPdfExitBadLimit);
-        QCOMPARE(runHeadlessPdf(log, out, 131), kPdfExitBadLimit);
+        auto run = [](const QString& file, const QString& pdf, int limit) {
+            QProcess p;
+            p.start(QStringLiteral(KORVALA_APP),
+                    {QStringLiteral("--pdf"), pdf, QStringLiteral("--limit"),
+                     QString::number(limit), file});
+            return p.waitForFinished(60000) ? p.exitCode() : -1;
+        };
+        QCOMPARE(run(log, out, 3), 1);
+        QCOMPARE(run(log, out, 131), 1);
         QVERIFY(!QFile::exists(out));
-        QCOMPARE(runHeadlessPdf(path(QStringLiteral("gibtsnicht.log")), out, 50), kPdfExitBadFile);
+        QCOMPARE(run(path(QStringLiteral("gibtsnicht.log")), out, 50), 2);
         const QString foreign = path(QStringLiteral("fremd.log"));
         QVERIFY(writeFile(foreign, "Dies ist kein Protokoll\r\n"));
-        QCOMPARE(runHeadlessPdf(foreign, out, 50), kPdfExitBadFile);
-        QCOMPARE(runHeadlessPdf(path(QStringLiteral("notiz.txt")), out, 50), kPdfExitBadFile);
+        QCOMPARE(run(foreign, out, 50), 2);
+        QCOMPARE(run(path(QStringLiteral("notiz.txt")), out, 50), 2);
         QVERIFY(!QFile::exists(out));
-        QCOMPARE(runHeadlessPdf(log, path(QStringLiteral("fehlt/x.pdf")), 50), kPdfExitWriteFailed);
+        QCOMPARE(run(log, path(QStringLiteral("fehlt/x.pdf")), 50), 3);
 
-        QCOMPARE(runHeadlessPdf(log, out, 30), kPdfExitOk);
+        QCOMPARE(run(log, out, 30), 0);
         QCOMPARE(pageCount(out), 7);
         QVERIFY(pageText(out, 1).contains(
             QString::fromUtf8("Zulässige Höchstgeschwindigkeit: 30 km/h")));
-
-        QCOMPARE(parseSpeedLimit(QStringLiteral(" 70 ")), std::optional<int>(70));
-        QCOMPARE(parseSpeedLimit(QStringLiteral("5")), std::optional<int>(5));
-        QCOMPARE(parseSpeedLimit(QStringLiteral("130")), std::optional<int>(130));
-        QVERIFY(!parseSpeedLimit(QStringLiteral("4")));
-        QVERIFY(!parseSpeedLimit(QStringLiteral("50,5")));
-        QVERIFY(!parseSpeedLimit(QStringLiteral("fünfzig")));
-        QVERIFY(!parseSpeedLimit(QString()));
-    }
-
-    // Writes the report of the log named by KORVALA_BENCH_PDF (e.g. a generated 1M-record week)
-    // and reports the time Qt Test measured; tools/bench-pdf.sh drives it.
-    void benchmarkLargeMeasurement() {
-        const QString log = qEnvironmentVariable("KORVALA_BENCH_PDF");
-        if (log.isEmpty())
-            QSKIP("KORVALA_BENCH_PDF is not set");
-        const QString out = path(QStringLiteral("gross.pdf"));
-        int code = -1;
-        QBENCHMARK_ONCE {
-            code = runHeadlessPdf(log, out, kLimit);
-        }
-        QCOMPARE(code, kPdfExitOk);
     }
 };
 

@@ -12,17 +12,15 @@
 #include "device/transfer_receiver.h"
 
 namespace korvala::ui {
-class Form1;
-}
 
-namespace korvala {
+class Form1;
 
 class DeviceController final : public QObject {
     Q_OBJECT
   public:
     // `link` must outlive the controller. The controller closes the port when the window shuts
     // down.
-    DeviceController(ui::Form1& form, QtSerialLink& link, QObject* parent = nullptr);
+    DeviceController(Form1& form, QtSerialLink& link, QObject* parent = nullptr);
     ~DeviceController() override;
 
     TransferReceiver& receiver() { return receiver_; }
@@ -52,11 +50,11 @@ class DeviceController final : public QObject {
     void markPort(int portNumber);
     void portLost();
 
-    ui::Form1& form_;
+    Form1& form_;
     QtSerialLink& link_;
     TransferReceiver receiver_;
     bool hourglass_ = false;
     qsizetype debugShown_ = 0;  // bytes of the debug log already in the debug box
 };
 
-}  // namespace korvala
+}  // namespace korvala::ui

@@ -28,9 +28,6 @@ struct TrafficReportInput {
 // The input for the measurement a session holds; `session` and `analysis` must outlive it.
 TrafficReportInput trafficReportInput(const Session& session, const Analysis& analysis);
 
-// The analysis of what a session holds, with the session's own start date and data counts.
-Analysis analyzeSession(const Session& session, int limit);
-
 // Pages in the order written: title, overview (week table and both charts of the whole
 // measurement), heat map, one per analysed day, data quality, and the comparison when given.
 int trafficReportPageCount(const TrafficReportInput& in);
@@ -41,18 +38,5 @@ int trafficReportPageCount(const TrafficReportInput& in);
 // (empty on cancel).
 bool writeTrafficReportPdf(const QString& path, const TrafficReportInput& in, QString* error,
                            std::function<bool(int done, int total)> progress = {});
-
-// Exit codes of the headless report.
-inline constexpr int kPdfExitOk = 0;
-inline constexpr int kPdfExitBadLimit = 1;
-inline constexpr int kPdfExitBadFile = 2;
-inline constexpr int kPdfExitWriteFailed = 3;
-
-// A limit as typed on the command line: whole km/h within the allowed range.
-std::optional<int> parseSpeedLimit(const QString& text);
-
-// `korvala --pdf OUT [--limit N] FILE`: opens FILE as the window would, writes the report to OUT
-// and prints German messages to stderr. Needs a QGuiApplication (the offscreen platform will do).
-int runHeadlessPdf(const QString& file, const QString& out, int limit = kDefaultSpeedLimit);
 
 }  // namespace korvala

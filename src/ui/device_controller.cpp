@@ -1,4 +1,4 @@
-#include "device/qt/device_controller.h"
+#include "ui/device_controller.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,13 +23,9 @@
 #include "ui/form1.h"
 #include "ui/speed_chart.h"
 
-namespace korvala {
+namespace korvala::ui {
 
-using ui::Answer;
-using ui::Buttons;
-using ui::Icon;
-
-DeviceController::DeviceController(ui::Form1& form, QtSerialLink& link, QObject* parent)
+DeviceController::DeviceController(Form1& form, QtSerialLink& link, QObject* parent)
     : QObject(parent), form_(form), link_(link), receiver_(form.session(), link) {
     timeOfDay = [] { return QTime::currentTime().toString(QStringLiteral("hh:mm:ss")); };
 
@@ -194,7 +190,7 @@ void DeviceController::comp_Click(int portNumber) {
         return;
     }
     markPort(0);
-    form_.dialogs().inform(ui::Form1::messageTitle(),
+    form_.dialogs().inform(Form1::messageTitle(),
                            QString::fromUtf8("Die Schnittstelle %1 kann nicht geöffnet werden.\n%2")
                                .arg(link_.displayName(portNumber), link_.lastError()),
                            Icon::Warning);
@@ -211,7 +207,7 @@ void DeviceController::auto_Click() {
         }
     }
     markPort(0);
-    form_.dialogs().inform(ui::Form1::messageTitle(),
+    form_.dialogs().inform(Form1::messageTitle(),
                            QString::fromUtf8("Es wurde keine freie Schnittstelle gefunden."),
                            Icon::Warning);
 }
@@ -231,4 +227,4 @@ void DeviceController::closePort() {
     link_.close();
 }
 
-}  // namespace korvala
+}  // namespace korvala::ui

@@ -9,7 +9,7 @@
 
 class QPainter;
 
-namespace korvala {
+namespace korvala::ui {
 
 enum class ButtonPicture { Bar, Pie, Line, Print };
 
@@ -25,4 +25,4 @@ QIcon applicationIcon();
 using IconDrawing = std::function<void(QPainter& painter, int devicePixels)>;
 QIcon paintedIcon(int grid, IconDrawing draw);
 
-}  // namespace korvala
+}  // namespace korvala::ui

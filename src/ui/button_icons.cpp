@@ -1,4 +1,4 @@
-#include "output/print/button_icons.h"
+#include "ui/button_icons.h"
 
 #include <QApplication>
 #include <QIconEngine>
@@ -13,7 +13,7 @@
 #include <cmath>
 #include <utility>
 
-namespace korvala {
+namespace korvala::ui {
 
 namespace {
 
@@ -192,4 +192,4 @@ QIcon applicationIcon() {
     return paintedIcon(256, drawApplicationIcon);
 }
 
-}  // namespace korvala
+}  // namespace korvala::ui

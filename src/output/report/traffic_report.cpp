@@ -1,4 +1,4 @@
-#include "output/print/traffic_report.h"
+#include "output/report/traffic_report.h"
 
 #include <QBuffer>
 #include <QColor>
@@ -456,33 +456,19 @@ BarChart hourChart(const QString& title, const std::array<std::int64_t, 24>& hou
 
 // ---- the report ------------------------------------------------------------------------------
 
-// One measurement day as the report page shows it, with the figures of its charts.
+// One measurement day as the report page shows it, with the figures of its charts. A day whose
+// speeds cannot be computed shows "--" rather than the previous day's captions, which the window
+// would keep: on paper nothing else reveals where those came from.
 struct DayPage {
     int day = 0;
     QString reportText;
     DayStats stats;
 };
 
-// The report text of one day, built the way the window builds it after a click on the day's
-// button. A day whose speeds cannot be computed shows "--" rather than the previous day's
-// captions, which the window would keep: on paper nothing else reveals where those came from.
 DayPage dayPage(const Site& site, const Table& day, int number) {
     NullStatusSink sink;
-    DayPage page;
-    page.day = number;
-    page.stats = dayStatistics(day, sink);
-    ReportInput in;
-    in.site = site;
-    in.dayCaption = "Tag: " + std::to_string(number);
-    in.lbl_ds = std::to_string(page.stats.vehicles);
-    if (auto captions = showSpeeds(day)) {
-        in.lbl_vmin = captions->vmin;
-        in.lbl_vmax = captions->vmax;
-        in.lbl_dV = captions->avg;
-    }
-    in.stats = &page.stats;
-    page.reportText = QString::fromStdString(buildReport(in));
-    return page;
+    DayReport r = korvala::dayReport(site, day, number, sink);
+    return DayPage{number, QString::fromStdString(r.text), std::move(r.stats)};
 }
 
 class ReportWriter {
@@ -1121,16 +1107,11 @@ void ReportWriter::comparisonPage() {
 
 TrafficReportInput trafficReportInput(const Session& session, const Analysis& analysis) {
     TrafficReportInput in;
-    in.site = session.site;
-    in.days = &session.days;
+    in.site = session.site();
+    in.days = &session.days();
     in.analysis = &analysis;
-    in.sourceFile = QString::fromStdString(session.fileName);
+    in.sourceFile = QString::fromStdString(session.fileName());
     return in;
-}
-
-Analysis analyzeSession(const Session& session, int limit) {
-    return analyze(session.days, AnalysisInput{limit, session.site.startDate,
-                                               session.duplicatesDropped, session.linesRejected});
 }
 
 int trafficReportPageCount(const TrafficReportInput& in) {
@@ -1222,61 +1203,6 @@ bool writeTrafficReportPdf(const QString& path, const TrafficReportInput& in, QS
         return fail(QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden: %2")
                         .arg(path, file.errorString()));
     return true;
-}
-
-std::optional<int> parseSpeedLimit(const QString& text) {
-    bool ok = false;
-    const int limit = text.trimmed().toInt(&ok, 10);
-    if (!ok || !speedLimitValid(limit))
-        return std::nullopt;
-    return limit;
-}
-
-int runHeadlessPdf(const QString& file, const QString& out, int limit) {
-    auto say = [](const QString& message) {
-        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
-    };
-    if (!speedLimitValid(limit)) {
-        say(QString::fromUtf8("Fehler: Die zulässige Höchstgeschwindigkeit muss eine ganze Zahl "
-                              "von %1 bis %2 km/h sein (angegeben: %3).")
-                .arg(kMinSpeedLimit)
-                .arg(kMaxSpeedLimit)
-                .arg(limit));
-        return kPdfExitBadLimit;
-    }
-    Session session(todayDateText());
-    const std::string path = file.toLocal8Bit().toStdString();
-    const LoadResult r = session.openFile(path);
-    switch (r.outcome) {
-        case LoadOutcome::Loaded:
-            break;
-        case LoadOutcome::NotReadable:
-            say(QStringLiteral("Fehler: Die Datei \"%1\" kann nicht gelesen werden%2")
-                    .arg(file, r.systemError.empty()
-                                   ? QStringLiteral(".")
-                                   : QStringLiteral(": ") + QString::fromStdString(r.systemError)));
-            return kPdfExitBadFile;
-        case LoadOutcome::UnknownKind:
-            say(QString::fromUtf8("Fehler: \"%1\" ist weder eine .spt- noch eine .log-Datei.")
-                    .arg(file));
-            return kPdfExitBadFile;
-        case LoadOutcome::NotDeviceLog:
-            say(QString::fromUtf8("Fehler: \"%1\" ist kein Protokoll des Messgeräts (die erste "
-                                  "Zeile beginnt nicht mit \"/\").")
-                    .arg(file));
-            return kPdfExitBadFile;
-        case LoadOutcome::WrongFormat:
-            say(QStringLiteral("Falsches Format! %1").arg(file));
-            return kPdfExitBadFile;
-    }
-    const Analysis analysis = analyzeSession(session, limit);
-    const TrafficReportInput in = trafficReportInput(session, analysis);
-    QString error;
-    if (!writeTrafficReportPdf(out, in, &error)) {
-        say(QStringLiteral("Fehler: ") + error);
-        return kPdfExitWriteFailed;
-    }
-    return kPdfExitOk;
 }
 
 }  // namespace korvala

@@ -1,0 +1,20 @@
+#pragma once
+// `korvala --pdf OUT [--limit N] FILE`: the traffic report of a measurement file without any
+// window, for build servers and scheduled jobs.
+
+#include <QString>
+
+namespace korvala {
+
+// Exit codes of the headless report.
+inline constexpr int kPdfExitOk = 0;
+inline constexpr int kPdfExitBadLimit = 1;
+inline constexpr int kPdfExitBadFile = 2;
+inline constexpr int kPdfExitWriteFailed = 3;
+
+// Opens `file` as the window would, writes the report to `out` and prints German messages to
+// stderr. `limit` is the limit as typed (empty: the default). Needs a QGuiApplication (the
+// offscreen platform will do).
+int runHeadlessPdf(const QString& file, const QString& out, const QString& limit);
+
+}  // namespace korvala
