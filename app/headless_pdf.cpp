@@ -26,8 +26,12 @@ int runHeadlessPdf(const QString& file, const QString& out, const QString& limit
         }
         speedLimit = *parsed;
     }
-    Session session(todayDateText());
     const std::string path = file.toLocal8Bit().toStdString();
+    if (isSameFile(out.toLocal8Bit().toStdString(), path)) {
+        sayError("Fehler: " + outputIsInputText(out.toStdString()));
+        return kPdfExitWriteFailed;
+    }
+    Session session(todayDateText());
     const LoadResult r = session.openFile(path);
     if (r.outcome != LoadOutcome::Loaded) {
         const std::string why = loadFailureText(r, file.toStdString());
@@ -35,6 +39,8 @@ int runHeadlessPdf(const QString& file, const QString& out, const QString& limit
                                                        : "Fehler: " + why);
         return kPdfExitBadFile;
     }
+    if (const std::string rejected = rejectedLinesText(r); !rejected.empty())
+        sayError(rejected);
     const Analysis analysis = session.analyze(speedLimit);
     const TrafficReportInput in = trafficReportInput(session, analysis);
     QString error;

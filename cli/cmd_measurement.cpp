@@ -68,6 +68,12 @@ void checkDate(const Inputs& in) {
                              "\" ist kein Datum (erwartet tt.mm.jj, z. B. 03.12.26).");
 }
 
+// Checked before anything is read: the output would replace the measurement it is made from.
+void refuseOutputOverInput(const Inputs& in) {
+    if (isSameFile(in.out, in.file))
+        fail(kExitWriteFailed, "Fehler: " + outputIsInputText(in.out));
+}
+
 // Open, then type the site fields: the order the window's user follows.
 std::unique_ptr<Session> openWithEdits(const Inputs& in) {
     checkDate(in);
@@ -174,12 +180,14 @@ void requireSite(const Session& session) {
 }
 
 void runCsv(const Inputs& in) {
+    refuseOutputOverInput(in);
     auto session = openWithEdits(in);
     requireSite(*session);
     writeOut(in.out, session->csvBytes());
 }
 
 void runRtf(const Inputs& in) {
+    refuseOutputOverInput(in);
     auto session = openWithEdits(in);
     const std::string document = session->rtfDocument();
     // The list numbers records by the last index; without records there is nothing to list.
@@ -190,8 +198,12 @@ void runRtf(const Inputs& in) {
 }
 
 void runSpt(const Inputs& in) {
+    refuseOutputOverInput(in);
     auto session = openWithEdits(in);
     requireSite(*session);
+    // The file is written all the same, as the window's "Ja" to the same warning does.
+    if (const std::string loss = sptSiteLossText(session->site()); !loss.empty())
+        std::cerr << "Warnung: " << loss << '\n';
     writeOut(in.out, session->sptBytes());
 }
 

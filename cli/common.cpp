@@ -14,6 +14,10 @@ void openOrFail(Session& session, const std::string& path) {
     const LoadResult r = session.openFile(path);
     switch (r.outcome) {
         case LoadOutcome::Loaded:
+            // Lines that failed to parse show in the window's status bar; here stdout must stay
+            // the report or data alone.
+            if (const std::string rejected = rejectedLinesText(r); !rejected.empty())
+                std::cerr << rejected << '\n';
             return;
         case LoadOutcome::WrongFormat:
             fail(kExitBadFile, loadFailureText(r, path) + " " + path);

@@ -14,63 +14,46 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "model/encoding.h"
 #include "model/record_parser.h"
+#include "model/system_error.h"
 #include "model/text_util.h"
 
 namespace korvala {
 
 namespace {
 
-// The first CR or LF at or after `p`, or `end`. Device lines are about 25 bytes, too short for
-// memchr's call to pay off twice per line; sixteen bytes a step keeps megabyte lines cheap too.
-const char* findLineEnd(const char* p, const char* end) {
+// The first byte at or after `p` that is (kLineEnd) or is not a CR or LF, or `end`. Device lines
+// are about 25 bytes, too short for memchr's call to pay off twice per line; sixteen bytes a step
+// keeps megabyte lines and long runs of empty lines cheap too.
+template <bool kLineEnd>
+const char* findFirst(const char* p, const char* end) {
 #if defined(__SSE2__)
     const __m128i cr = _mm_set1_epi8('\r');
     const __m128i lf = _mm_set1_epi8('\n');
     while (end - p >= 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const int mask =
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
+        int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
+        if (!kLineEnd)
+            mask = ~mask & 0xFFFF;
         if (mask != 0)
             return p + __builtin_ctz(static_cast<unsigned>(mask));
         p += 16;
     }
 #endif
-    while (p != end && *p != '\r' && *p != '\n')
+    while (p != end && (*p == '\r' || *p == '\n') != kLineEnd)
         ++p;
     return p;
 }
 
-std::size_t countByte(std::string_view bytes, char c) {
-    const char* p = bytes.data();
-    const char* const end = p + bytes.size();
-    std::size_t n = 0;
-#if defined(__SSE2__)
-    // Matches are summed bytewise (a compare yields -1 per hit) and folded into n before any
-    // byte can overflow.
-    const __m128i needle = _mm_set1_epi8(c);
-    while (end - p >= 16) {
-        __m128i sums = _mm_setzero_si128();
-        for (int k = 0; k < 255 && end - p >= 16; ++k, p += 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-            sums = _mm_sub_epi8(sums, _mm_cmpeq_epi8(v, needle));
-        }
-        const __m128i wide = _mm_sad_epu8(sums, _mm_setzero_si128());
-        n += static_cast<std::size_t>(_mm_cvtsi128_si32(wide)) +
-             static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_srli_si128(wide, 8)));
-    }
-#endif
-    for (; p != end; ++p)
-        n += *p == c ? 1 : 0;
-    return n;
+const char* findLineEnd(const char* p, const char* end) {
+    return findFirst<true>(p, end);
 }
 
 // Walks the lines of a buffer without copying them. A line ends at CR LF, at a lone LF or at a
@@ -125,19 +108,21 @@ void count(LoadResult& result, ParseResult r) {
         ++result.linesRejected;
 }
 
-// Lines for reserving the table: CR LF files are counted by their LF alone; only an old
-// Mac-style file needs the CRs.
-std::size_t countLines(std::string_view bytes) {
-    std::size_t n = countByte(bytes, '\n');
-    if (n == 0)
-        n = countByte(bytes, '\r');
-    return n + 1;
-}
-
-void reserveRecords(Table& records, std::string_view bytes) {
-    // A record line has at least five characters and its line end, so blank lines, however
-    // many, must not reserve memory.
-    records.reserve(std::min(countLines(bytes), bytes.size() / 6 + 1));
+// Every line that takes an index is longer than four characters and holds `separator`, so their
+// number bounds the table. Counted exactly rather than estimated from the file size: a file of
+// blank or noise lines reserves nothing, and memory follows the records a file can make. Empty
+// lines count for nothing, so a run of line ends is skipped in one step.
+void reserveRecords(Table& records, std::string_view bytes, char separator) {
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
+    std::size_t n = 0;
+    while ((p = findFirst<false>(p, end)) != end) {
+        const char* stop = findLineEnd(p, end);
+        const auto length = static_cast<std::size_t>(stop - p);
+        n += length > 4 && std::memchr(p, separator, length) != nullptr ? 1 : 0;
+        p = stop;
+    }
+    records.reserve(n);
     prepareMemory(records.data(), records.capacity() * sizeof(Measurement));
 }
 
@@ -158,7 +143,7 @@ void readLog(std::string_view bytes, LoadResult& result) {
     date = replaceAll(trimBlanks(date), ".20", ".");
     result.startDate = cp1252ToUtf8(date);
 
-    reserveRecords(result.records, bytes);
+    reserveRecords(result.records, bytes, '/');
     LastStatus status;
     std::int32_t index = 0;
     if (line.size() >= 5)
@@ -229,7 +214,7 @@ void readSpt(std::string_view bytes, LoadResult& result) {
     for (int skip = 0; skip < 3; ++skip)
         lines.next(line);
 
-    reserveRecords(result.records, bytes);
+    reserveRecords(result.records, bytes, ',');
     LastStatus status;
     std::int32_t index = 0;
     while (lines.next(line)) {
@@ -250,8 +235,26 @@ void appendHeaderField(std::string& out, std::string_view utf8) {
     out.push_back('"');
 }
 
-std::string errnoText(int err) {
-    return std::strerror(err);
+// Reading removes every double CR LF from the remark, which would join the lines around an empty
+// one ("A", "", "B" came back as "AB"). An empty line between text lines is therefore written as
+// one blank, which reads back as the same empty-looking line. Line ends become CR LF.
+void appendRemark(std::string& out, std::string_view cp1252) {
+    const std::size_t last = cp1252.find_last_not_of("\r\n");
+    LineReader lines(cp1252);
+    std::string_view line;
+    bool first = true, textSeen = false;
+    while (lines.next(line)) {
+        if (!first)
+            out += "\r\n";
+        first = false;
+        const bool inner =
+            textSeen && last != std::string_view::npos && line.data() < cp1252.data() + last;
+        out += line.empty() && inner ? std::string_view(" ") : line;
+        textSeen = textSeen || !line.empty();
+    }
+    // A final line end opens no line for the reader, but it is part of what the user typed.
+    if (!cp1252.empty() && (cp1252.back() == '\n' || cp1252.back() == '\r'))
+        out += "\r\n";
 }
 
 }  // namespace
@@ -286,7 +289,7 @@ LoadResult readMeasurementBytes(std::string_view path, std::string_view bytes) {
         // file is reported as unreadable rather than ending the program.
         result = LoadResult{};
         result.outcome = LoadOutcome::NotReadable;
-        result.systemError = errnoText(ENOMEM);
+        result.systemError = systemErrorText(ENOMEM);
         return result;
     }
     if (result.outcome != LoadOutcome::Loaded) {
@@ -367,17 +370,17 @@ LoadResult readMeasurementFile(const std::string& path) {
     // it is turned away below, and reading a regular file never blocks anyway.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        failed.systemError = errnoText(errno);
+        failed.systemError = systemErrorText(errno);
         return failed;
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
-        failed.systemError = errnoText(errno);
+        failed.systemError = systemErrorText(errno);
         ::close(fd);
         return failed;
     }
     if (!S_ISREG(st.st_mode)) {
-        failed.systemError = errnoText(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+        failed.systemError = systemErrorText(S_ISDIR(st.st_mode) ? EISDIR : ESPIPE);
         ::close(fd);
         return failed;
     }
@@ -385,14 +388,14 @@ LoadResult readMeasurementFile(const std::string& path) {
     // than the record numbers can count, so such a file is no measurement and is not loaded.
     constexpr off_t kLargest = off_t{1} << 31;
     if (st.st_size > kLargest) {
-        failed.systemError = errnoText(EFBIG);
+        failed.systemError = systemErrorText(EFBIG);
         ::close(fd);
         return failed;
     }
     const auto size = static_cast<std::size_t>(st.st_size);
     FileBuffer buffer;
     if (!buffer.allocate(size)) {
-        failed.systemError = errnoText(ENOMEM);
+        failed.systemError = systemErrorText(ENOMEM);
         ::close(fd);
         return failed;
     }
@@ -401,7 +404,7 @@ LoadResult readMeasurementFile(const std::string& path) {
     const bool ok = readAll(fd, buffer, size, have, err);
     ::close(fd);
     if (!ok) {
-        failed.systemError = errnoText(err);
+        failed.systemError = systemErrorText(err);
         return failed;
     }
     return readMeasurementBytes(path, std::string_view(buffer.data(), have));
@@ -416,7 +419,7 @@ std::string sptContent(const Site& site, const Table& records) {
     out.push_back(',');
     appendHeaderField(out, site.startDate);
     out += "\r\n";
-    out += utf8ToCp1252(site.remark);
+    appendRemark(out, utf8ToCp1252(site.remark));
     out += "\r\n<>\r\n\r\n\r\n\r\n";
     // A million lines are written in one go, so the common shapes (a time without date, an
     // integral speed) are formatted in place rather than through temporary strings.
@@ -453,46 +456,60 @@ std::string sptContent(const Site& site, const Table& records) {
     return out;
 }
 
-bool writeFileBytes(const std::string& path, std::string_view content, std::string* error) {
-    auto fail = [&](const std::string& why) {
-        if (error)
-            *error = "Die Datei \"" + path + "\" konnte nicht geschrieben werden: " + why;
-        return false;
-    };
-    std::string tmpl = path + ".tmp-XXXXXX";
-    const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0)
-        return fail(errnoText(errno));
-    const char* p = content.data();
-    std::size_t left = content.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int err = n < 0 ? errno : ENOSPC;
-            ::close(fd);
-            ::unlink(tmpl.c_str());
-            return fail(errnoText(err));
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
+Site sptSiteAfterReopen(const Site& site) {
+    const LoadResult back = readMeasurementBytes("x.spt", sptContent(site, {}));
+    return Site{back.location.value_or(""), back.startDate.value_or(""), back.remark.value_or("")};
+}
+
+namespace {
+
+// What a reader of the field sees: its lines without blanks at either end, without empty lines
+// before the first or after the last text line.
+std::vector<std::string_view> visibleLines(std::string_view text) {
+    std::vector<std::string_view> out;
+    LineReader lines(text);
+    std::string_view line;
+    while (lines.next(line)) {
+        line = trimBlanks(line);
+        if (!line.empty() || !out.empty())
+            out.push_back(line);
     }
-    // mkstemp creates the file for the owner only; a replaced file keeps its permissions, a new
-    // one gets those of an ordinary document.
-    struct stat old {};
-    ::fchmod(fd, ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
-    if (::close(fd) != 0) {
-        const int err = errno;
-        ::unlink(tmpl.c_str());
-        return fail(errnoText(err));
+    while (!out.empty() && out.back().empty())
+        out.pop_back();
+    return out;
+}
+
+// One line for a message: line breaks shown as "↵", long texts cut.
+std::string shownText(std::string_view text) {
+    std::string out;
+    for (std::string_view line : visibleLines(text))
+        out += (out.empty() ? "" : " ↵ ") + std::string(line);
+    constexpr std::size_t kLongest = 60;
+    return utf8Length(out) > kLongest ? utf8Left(out, kLongest) + "…" : out;
+}
+
+}  // namespace
+
+std::string sptSiteLossText(const Site& site) {
+    const Site back = sptSiteAfterReopen(site);
+    const struct {
+        const char* name;
+        const std::string& typed;
+        const std::string& reopened;
+    } fields[] = {{"Messort", site.location, back.location},
+                  {"Beginn der Messung", site.startDate, back.startDate},
+                  {"Bemerkung", site.remark, back.remark}};
+    std::string changes;
+    for (const auto& f : fields) {
+        if (visibleLines(f.typed) != visibleLines(f.reopened))
+            changes += "\n" + std::string(f.name) + ": \"" + shownText(f.reopened) + "\" statt \"" +
+                       shownText(f.typed) + "\"";
     }
-    if (::rename(tmpl.c_str(), path.c_str()) != 0) {
-        const int err = errno;
-        ::unlink(tmpl.c_str());
-        return fail(errnoText(err));
-    }
-    return true;
+    if (changes.empty())
+        return {};
+    return "Die .spt-Datei kann nicht alles so aufnehmen, wie es eingegeben ist. Nach dem "
+           "Öffnen der gespeicherten Datei stünde dort:" +
+           changes;
 }
 
 std::string createDefFileName(std::string_view location, std::string_view startDate) {
@@ -520,6 +537,15 @@ std::string loadFailureText(const LoadResult& result, std::string_view path) {
             break;
     }
     return "Falsches Format!";
+}
+
+std::string rejectedLinesText(const LoadResult& result) {
+    if (result.outcome != LoadOutcome::Loaded || result.linesRejected <= 0)
+        return {};
+    const int n = result.linesRejected;
+    return std::string(kFormatErrorText) + " " + std::to_string(n) +
+           (n == 1 ? " Zeile konnte nicht gelesen werden."
+                   : " Zeilen konnten nicht gelesen werden.");
 }
 
 }  // namespace korvala

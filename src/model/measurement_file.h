@@ -1,10 +1,11 @@
 #pragma once
-// Reading a device .log or a program .spt file, and writing a .spt file.
+// Reading a device .log or a program .spt file, and the content of a .spt file.
 
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "model/file_write.h"
 #include "model/measurement.h"
 
 namespace korvala {
@@ -44,6 +45,9 @@ struct LoadResult {
 // Why `path` was not loaded, as one German sentence for a message box or stderr ("Falsches
 // Format!" for a broken file, a sentence naming the file otherwise); empty for a loaded file.
 std::string loadFailureText(const LoadResult& result, std::string_view path);
+// The status a loaded file with record lines that could not be read leaves ("Falsches Format!"
+// and how many lines), for stderr where no status bar shows it; empty when every line was read.
+std::string rejectedLinesText(const LoadResult& result);
 
 // Reads the whole file at `path` and parses it. Never throws for any file content.
 LoadResult readMeasurementFile(const std::string& path);
@@ -53,12 +57,14 @@ LoadResult readMeasurementBytes(std::string_view path, std::string_view bytes);
 // The .spt layout, Windows-1252 bytes with CR LF: header, remark, "<>", three empty lines, one
 // line per record with a speed value above 0.
 std::string sptContent(const Site& site, const Table& records);
-// Writes `content` to `path`, replacing it. The bytes go to a temporary file beside it that is
-// renamed over the target only when complete, so a full disk or a vanished drive never leaves a
-// half-written file or destroys the previous one. Returns false (with `error` set) on failure.
-bool writeFileBytes(const std::string& path, std::string_view content,
-                    std::string* error = nullptr);
-
+// The site texts as reopening a .spt file written from `site` gives them back (a text the file
+// does not set comes back empty).
+Site sptSiteAfterReopen(const Site& site);
+// The warning due before saving `site` as .spt: every site text that would not come back as typed
+// (a line break in the location or date, a remark line holding "<>", a comma or quote in the
+// header, a character outside Windows-1252), with what the reopened file would show instead.
+// Blanks at line ends and empty lines around the text do not count. Empty when all survive.
+std::string sptSiteLossText(const Site& site);
 // First five characters of the location, then the start date without dots, blanks trimmed.
 std::string createDefFileName(std::string_view location, std::string_view startDate);
 

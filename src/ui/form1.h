@@ -247,6 +247,9 @@ class Form1 final : public QMainWindow {
     void endBusy();
     // The message box of a failed save, then the menus.
     void reportSaveResult(bool ok, const std::string& error);
+    // Before a .spt is written: asks whether to save site texts the file cannot hold as typed;
+    // true when nothing would change or the user says "Ja".
+    bool confirmSiteTexts();
 
     Dialogs& dialogs_;
     Form1Options options_;

@@ -160,6 +160,9 @@ void Form1::saveas_Click() {
                         Icon::None);
         return;
     }
+    if (!confirmSiteTexts()) {
+        return;
+    }
     session_.createDefFileName();
     const QString proposed = qs(session_.proposedSaveName());
     lastDialogName = proposed;
@@ -180,6 +183,9 @@ void Form1::saveas_Click() {
 }
 
 void Form1::saveIt() {
+    if (!confirmSiteTexts()) {
+        return;
+    }
     std::string error;
     reportSaveResult(session_.saveIt(&error), error);
 }
@@ -192,6 +198,16 @@ void Form1::reportSaveResult(bool ok, const std::string& error) {
                         Icon::Warning);
     }
     refreshMenus();
+}
+
+bool Form1::confirmSiteTexts() {
+    const std::string loss = sptSiteLossText(session_.site());
+    if (loss.empty()) {
+        return true;
+    }
+    return dialogs_.ask(QStringLiteral("Speichern"),
+                        qs(loss) + QStringLiteral("\n\nTrotzdem speichern?"), Buttons::YesNo,
+                        Icon::Warning) == Answer::Yes;
 }
 
 void Form1::saveall() {

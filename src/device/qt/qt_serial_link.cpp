@@ -17,6 +17,38 @@ bool isUsbAdapter(const QString& name) {
 
 }  // namespace
 
+// QSerialPort's own texts are the system's, in English on most machines; the user reads these
+// in the port's message box.
+QString QtSerialLink::errorText(QSerialPort::SerialPortError error) {
+    switch (error) {
+        case QSerialPort::DeviceNotFoundError:
+            return QStringLiteral("Die Schnittstelle gibt es nicht (Gerät nicht angeschlossen?).");
+        case QSerialPort::PermissionError:
+            return QString::fromUtf8(
+                "Keine Berechtigung für die Schnittstelle, oder ein anderes Programm benutzt sie.");
+        case QSerialPort::OpenError:
+            return QString::fromUtf8("Die Schnittstelle ist bereits geöffnet.");
+        case QSerialPort::NotOpenError:
+            return QString::fromUtf8("Die Schnittstelle ist nicht geöffnet.");
+        case QSerialPort::UnsupportedOperationError:
+            return QString::fromUtf8(
+                "Das Gerät ist keine serielle Schnittstelle oder kann nicht auf 19200 Baud, 8N1 "
+                "gestellt werden.");
+        case QSerialPort::ResourceError:
+            return QString::fromUtf8(
+                "Die Schnittstelle ist nicht mehr verfügbar (Gerät abgezogen?).");
+        case QSerialPort::ReadError:
+            return QStringLiteral("Fehler beim Lesen von der Schnittstelle.");
+        case QSerialPort::WriteError:
+            return QStringLiteral("Fehler beim Senden an die Schnittstelle.");
+        case QSerialPort::TimeoutError:
+            return QString::fromUtf8("Zeitüberschreitung an der Schnittstelle.");
+        default:
+            return QStringLiteral("Unbekannter Fehler der Schnittstelle (Nr. %1).")
+                .arg(static_cast<int>(error));
+    }
+}
+
 QtSerialLink::QtSerialLink() : QtSerialLink(systemPortNames()) {}
 
 QtSerialLink::QtSerialLink(QStringList portNames) : names_(std::move(portNames)) {
@@ -30,7 +62,7 @@ QtSerialLink::QtSerialLink(QStringList portNames) : names_(std::move(portNames))
                              return;
                          if (!port_.isOpen())
                              return;
-                         lastError_ = port_.errorString();
+                         lastError_ = errorText(port_.error());
                          close();
                          if (onLost)
                              onLost();
@@ -105,11 +137,11 @@ bool QtSerialLink::open(int portNumber) {
     // lost. Qt has no setting for the transmit side, and the two commands are one byte each.
     port_.setReadBufferSize(kReadBufferSize);
     if (!port_.open(QIODevice::ReadWrite)) {
-        lastError_ = port_.errorString();
+        lastError_ = errorText(port_.error());
         return false;
     }
     if (!configure(port_)) {
-        lastError_ = port_.errorString();
+        lastError_ = errorText(port_.error());
         port_.close();
         return false;
     }

@@ -55,8 +55,9 @@ class QtSerialLink final : public SerialLink {
 
     // The number of the open port, 0 when closed.
     int openPortNumber() const { return isOpen() ? number_ : 0; }
-    // Why the last open failed, or why the port was lost (Qt's own text).
+    // Why the last open failed, or why the port was lost, in German.
     QString lastError() const { return lastError_; }
+    static QString errorText(QSerialPort::SerialPortError error);
     // Called when the open port vanished (the device was unplugged); the port is closed by then.
     std::function<void()> onLost;
 
