@@ -7,6 +7,9 @@
 # KORVALA_BENCH_SIZES   record counts to measure (default "10000 100000 1000000 5000000")
 # KORVALA_BENCH_DIR     where the generated logs and outputs go (default /tmp/korvala-bench)
 # KORVALA_BENCH_RUNS    runs per command; the fastest is reported (default 1)
+# KORVALA_BENCH_BLANK_MB  size of the hostile log, one record and then blank lines (default 256;
+#                       0 leaves it out): its peak RSS must stay near the file size, as memory
+#                       follows the records kept, not the lines
 #
 # Generated logs are kept and reused between runs (same seed, same file), so a second run only
 # measures. Figures depend on the machine; bench/README.md records a measured set.
@@ -18,6 +21,7 @@ GEN=$BUILD/bin/korvala-gen
 SIZES=${KORVALA_BENCH_SIZES:-"10000 100000 1000000 5000000"}
 DIR=${KORVALA_BENCH_DIR:-/tmp/korvala-bench}
 RUNS=${KORVALA_BENCH_RUNS:-1}
+BLANK_MB=${KORVALA_BENCH_BLANK_MB:-256}
 TIME=/usr/bin/time
 
 for tool in "$CLI" "$GEN"; do
@@ -63,4 +67,13 @@ for n in $SIZES; do
             "$(awk -v k="$best_kb" 'BEGIN { printf "%.1f", k / 1024 }')" "$status"
     done
 done
+if ((BLANK_MB > 0)); then
+    log=$DIR/blank-$BLANK_MB.log
+    if [[ ! -s $log ]]; then
+        { printf '/03/12/2026/10:00:00,40\r\n'; head -c $((BLANK_MB * 1048576)) /dev/zero | tr '\0' '\n'; } >"$log"
+    fi
+    read -r s kb rc < <(measure "$CLI" json "$log")
+    printf '%-10s %-8s %-5s %10s %12s %8s\n' "1+blank" "$BLANK_MB" json "$s" \
+        "$(awk -v k="$kb" 'BEGIN { printf "%.1f", k / 1024 }')" "$([[ $rc == 0 ]] && echo ok || echo "exit $rc")"
+fi
 rm -f "$DIR"/out-*.csv "$DIR"/out-*.rtf "$DIR/time.txt" "$DIR/stderr.txt"
