@@ -55,8 +55,9 @@ class FileSafety : public ::testing::Test {
         err = slurp(dir / "err");
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
-    const fs::path dir =
-        fs::path(::testing::TempDir()) / ("korvala-safety-" + std::to_string(::getpid()));
+    // When root drops to nobody, nobody must reach the folder; a private TMPDIR would hide it.
+    const fs::path dir = fs::path(::geteuid() == 0 ? "/tmp" : ::testing::TempDir()) /
+                         ("korvala-safety-" + std::to_string(::getpid()));
     const fs::path log = dir / "m.log";
     std::string err;
 };
