@@ -142,6 +142,7 @@ TEST_F(FileSafety, PermissionsDecideAsForAPlainOpen) {
     ASSERT_EQ(::stat((own / "fremd.csv").c_str(), &st), 0);
     EXPECT_EQ(st.st_uid, 0u);
     EXPECT_NE(slurp(own / "fremd.csv"), "alt");
+    EXPECT_EQ(std::distance(fs::directory_iterator(own), {}), 2);  // no temporary file left
 }
 
 TEST_F(FileSafety, ReasonsAreGerman) {
