@@ -235,28 +235,6 @@ void appendHeaderField(std::string& out, std::string_view utf8) {
     out.push_back('"');
 }
 
-// Reading removes every double CR LF from the remark, which would join the lines around an empty
-// one ("A", "", "B" came back as "AB"). An empty line between text lines is therefore written as
-// one blank, which reads back as the same empty-looking line. Line ends become CR LF.
-void appendRemark(std::string& out, std::string_view cp1252) {
-    const std::size_t last = cp1252.find_last_not_of("\r\n");
-    LineReader lines(cp1252);
-    std::string_view line;
-    bool first = true, textSeen = false;
-    while (lines.next(line)) {
-        if (!first)
-            out += "\r\n";
-        first = false;
-        const bool inner =
-            textSeen && last != std::string_view::npos && line.data() < cp1252.data() + last;
-        out += line.empty() && inner ? std::string_view(" ") : line;
-        textSeen = textSeen || !line.empty();
-    }
-    // A final line end opens no line for the reader, but it is part of what the user typed.
-    if (!cp1252.empty() && (cp1252.back() == '\n' || cp1252.back() == '\r'))
-        out += "\r\n";
-}
-
 }  // namespace
 
 FileKind fileKindOf(std::string_view path) {
@@ -419,7 +397,7 @@ std::string sptContent(const Site& site, const Table& records) {
     out.push_back(',');
     appendHeaderField(out, site.startDate);
     out += "\r\n";
-    appendRemark(out, utf8ToCp1252(site.remark));
+    out += utf8ToCp1252(site.remark);
     out += "\r\n<>\r\n\r\n\r\n\r\n";
     // A million lines are written in one go, so the common shapes (a time without date, an
     // integral speed) are formatted in place rather than through temporary strings.
