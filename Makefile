@@ -11,7 +11,8 @@ PACKAGES := cmake ninja-build g++ pkg-config \
             qt6-base-dev libqt6opengl6-dev qt6-charts-dev qt6-serialport-dev qt6-qpa-plugins qt6-translations-l10n \
             libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev \
             dpkg-dev file poppler-utils xvfb xauth socat fonts-dejavu-core clang libclang-rt-14-dev \
-            debootstrap
+            debootstrap \
+            libqt6sql6-sqlite libqt6sql6-psql postgresql
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 

@@ -29,5 +29,7 @@ void openOrFail(Session& session, const std::string& path);
 void addMeasurementCommands(CLI::App& app);
 // analyze
 void addAnalyzeCommand(CLI::App& app);
+// archive and its subcommands
+void addArchiveCommand(CLI::App& app);
 
 }  // namespace korvala::cli

@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     korvala::cli::addMeasurementCommands(app);
     korvala::cli::addAnalyzeCommand(app);
+    korvala::cli::addArchiveCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::RuntimeError& e) {

@@ -6,8 +6,10 @@
 # From bottom to top; a folder may include its own layer and the layers below it:
 #   model < evaluation < output < session < device     the core: standard C++ only
 #   output/report, output/print, device/qt              Qt libraries side by side, on the core
+#   archive                                             the site archive (Qt Core, Sql), on the core
 #   ui                                                  the window, on all of them
-#   app, cli                                            the programs; cli sees only the core
+#   app, cli                                            the programs; cli sees the core and the
+#                                                       archive, and no Qt
 set -u
 root="${1:-$(cd "$(dirname "$0")/.." && pwd)}"
 cd "$root" || exit 2
@@ -39,9 +41,10 @@ allowed() {
         session) echo "model evaluation output session" ;;
         device) echo "${core[*]}" ;;
         output/report | output/print | device/qt) echo "${core[*]} $1" ;;
-        ui) echo "${core[*]} ${qtlibs[*]} ui" ;;
-        app) echo "${core[*]} ${qtlibs[*]} ui" ;;
-        cli) echo "${core[*]}" ;;
+        archive) echo "${core[*]} archive" ;;
+        ui) echo "${core[*]} ${qtlibs[*]} archive ui" ;;
+        app) echo "${core[*]} ${qtlibs[*]} archive ui" ;;
+        cli) echo "${core[*]} archive" ;;
     esac
 }
 
@@ -71,7 +74,7 @@ check_folder() {
 }
 
 for f in "${core[@]}"; do check_folder "$f" "src/$f" no; done
-for f in "${qtlibs[@]}" ui; do check_folder "$f" "src/$f" yes; done
+for f in "${qtlibs[@]}" archive ui; do check_folder "$f" "src/$f" yes; done
 check_folder app app yes
 check_folder cli cli no
 

@@ -1,0 +1,150 @@
+#include "archive_fixture.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+
+extern char** environ;
+
+namespace korvala::archive::test {
+
+namespace {
+
+int spawnCli(const std::vector<std::string>& args, const fs::path& out, const fs::path& err) {
+    std::vector<std::string> all = {KORVALA_CLI};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : all)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = -1;
+    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return rc == 0 ? pid : -1;
+}
+
+std::string stateValue(const std::string& key) {
+    const char* state = std::getenv("KORVALA_PG_STATE");
+    if (!state)
+        return {};
+    std::ifstream in(state);
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind(key + "=", 0) == 0)
+            return line.substr(key.size() + 1);
+    return {};
+}
+
+// One raw connection at a time, closed again, so no Qt connection outlives a test.
+std::string runRaw(const char* driver, const std::string& target, const std::string& sql) {
+    const QString name = QStringLiteral("korvala-test-raw");
+    std::string first;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QLatin1String(driver), name);
+        if (QLatin1String(driver) == QLatin1String("QSQLITE"))
+            db.setDatabaseName(QString::fromStdString(target));
+        else
+            db.setConnectOptions(QString::fromStdString(target));
+        EXPECT_TRUE(db.open()) << db.lastError().text().toStdString();
+        QSqlQuery q(db);
+        EXPECT_TRUE(q.exec(QString::fromStdString(sql))) << q.lastError().text().toStdString();
+        if (q.next())
+            first = q.value(0).toString().toStdString();
+        q.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return first;
+}
+
+}  // namespace
+
+CliRun runCli(const std::vector<std::string>& args, const fs::path& dir) {
+    CliRun run;
+    const int pid = spawnCli(args, dir / "cli.out", dir / "cli.err");
+    run.code = waitCli(pid);
+    run.out = readBytes(dir / "cli.out");
+    run.err = readBytes(dir / "cli.err");
+    return run;
+}
+
+int startCli(const std::vector<std::string>& args, const fs::path& out) {
+    return spawnCli(args, out, out.string() + ".err");
+}
+
+int waitCli(int pid) {
+    int status = 0;
+    if (pid <= 0 || ::waitpid(pid, &status, 0) != pid)
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string pgServer() {
+    return stateValue("conninfo");
+}
+
+void pgAdmin(const std::string& sql) {
+    runRaw("QPSQL", pgServer() + " dbname=postgres", sql);
+}
+
+void ArchiveTest::SetUp() {
+    static std::atomic<int> counter{0};
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string id = std::to_string(::getpid()) + "_" + std::to_string(++counter);
+    dir_ = fs::temp_directory_path() / ("korvala_archive_" + id);
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    if (sqlite()) {
+        target_ = (dir_ / "archiv.sqlite").string();
+        return;
+    }
+    if (pgServer().empty())
+        GTEST_SKIP() << "Kein PostgreSQL-Testserver (ctest startet ihn mit "
+                        "tools/pg-test-server.sh): "
+                     << info->name();
+    database_ = "korvala_test_" + id;
+    pgAdmin("CREATE DATABASE " + database_);
+    target_ = pgServer() + " dbname=" + database_;
+}
+
+void ArchiveTest::TearDown() {
+    if (!database_.empty())
+        pgAdmin("DROP DATABASE IF EXISTS " + database_ + " WITH (FORCE)");
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+}
+
+Archive ArchiveTest::open() const {
+    return sqlite() ? Archive::openFile(target_) : Archive::openServer(target_);
+}
+
+std::vector<std::string> ArchiveTest::where() const {
+    return {sqlite() ? "--db" : "--pg", target_};
+}
+
+std::vector<std::string> ArchiveTest::cli(std::vector<std::string> args) const {
+    std::vector<std::string> all = {"archive"};
+    const std::vector<std::string> w = where();
+    all.insert(all.end(), w.begin(), w.end());
+    all.insert(all.end(), args.begin(), args.end());
+    return all;
+}
+
+std::string ArchiveTest::rawSql(const std::string& sql) const {
+    return runRaw(sqlite() ? "QSQLITE" : "QPSQL", target_, sql);
+}
+
+std::string backendName(const ::testing::TestParamInfo<Backend>& info) {
+    return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
+}
+
+}  // namespace korvala::archive::test

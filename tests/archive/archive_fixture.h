@@ -1,0 +1,106 @@
+#pragma once
+// The archive's suite runs once on an SQLite file and once on PostgreSQL. Each test gets an empty
+// archive of its own: a file in a fresh folder, or a fresh database on the throwaway server that
+// tools/pg-test-server.sh started (its state file is named by KORVALA_PG_STATE).
+
+#include <gtest/gtest.h>
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "archive/archive.h"
+#include "archive/database.h"
+#include "log_generator.h"
+#include "model/measurement_file.h"
+
+namespace korvala::archive::test {
+
+namespace fs = std::filesystem;
+
+inline std::string readBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+inline void writeBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// A generated week as the device logs it, `records` lines from `seed`.
+inline std::string weekLog(std::uint64_t seed, std::int64_t records = 15000, int limit = 50) {
+    gen::LogOptions opt;
+    opt.seed = seed;
+    opt.records = records;
+    opt.limit = limit;
+    return gen::generateLog(opt);
+}
+
+// The same week as a .spt file written by the program, with a location.
+inline std::string weekSpt(std::uint64_t seed, std::int64_t records = 15000) {
+    const LoadResult log = readMeasurementBytes("x.log", weekLog(seed, records));
+    return sptContent(Site{"Messort " + std::to_string(seed), log.startDate.value_or(""), ""},
+                      log.records);
+}
+
+inline SiteData named(std::string name, int limit = kDefaultSpeedLimit) {
+    SiteData site;
+    site.name = std::move(name);
+    site.speedLimit = limit;
+    return site;
+}
+
+struct CliRun {
+    int code = -1;
+    std::string out, err;
+};
+
+// korvala-cli with `args`, its output collected in `dir`.
+CliRun runCli(const std::vector<std::string>& args, const fs::path& dir);
+// Starts korvala-cli with `args`; its standard output goes to `out`. Returns the process id.
+int startCli(const std::vector<std::string>& args, const fs::path& out);
+// Waits for `pid` and returns its exit code (-1 when killed).
+int waitCli(int pid);
+
+// The connection string of the test server, empty when no server was started for this run.
+std::string pgServer();
+// Runs `sql` on the test server's maintenance database.
+void pgAdmin(const std::string& sql);
+
+class ArchiveTest : public ::testing::TestWithParam<Backend> {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    bool sqlite() const { return GetParam() == Backend::Sqlite; }
+    // The archive of this test, opened anew on every call as another program would.
+    Archive open() const;
+    // --db FILE or --pg CONNINFO
+    std::vector<std::string> where() const;
+    std::vector<std::string> cli(std::vector<std::string> args) const;
+    // A raw connection to the archive's database, for what the program never does itself;
+    // returns the first value of the first row.
+    std::string rawSql(const std::string& sql) const;
+
+    fs::path dir_;
+    std::string target_;  // the SQLite path or the connection string
+    std::string database_;
+};
+
+std::string backendName(const ::testing::TestParamInfo<Backend>& info);
+
+}  // namespace korvala::archive::test
+
+namespace korvala::archive {
+// For GoogleTest's messages.
+inline void PrintTo(Backend backend, std::ostream* os) {
+    *os << (backend == Backend::Sqlite ? "SQLite" : "PostgreSQL");
+}
+}  // namespace korvala::archive
