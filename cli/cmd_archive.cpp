@@ -21,8 +21,15 @@ namespace {
 using namespace korvala::archive;
 using Json = nlohmann::ordered_json;
 
-struct Options {
+// Where the archive is: given once, before or after the subcommand.
+struct Where {
     std::string db, pg;
+};
+
+// The options of one subcommand; each has its own, so an option pointer always belongs to the
+// subcommand that runs.
+struct Options {
+    std::shared_ptr<const Where> where;
     std::string path, siteName, out, csv;
     std::int64_t id = 0;
     int limit = kDefaultSpeedLimit;
@@ -50,7 +57,7 @@ int exitCodeFor(ErrorKind kind) {
 
 // Opens the archive and runs `body` on it; an archive error ends the program with its message.
 template <typename Body>
-void withArchive(const Options& o, Body body) {
+void withArchive(const Where& o, Body body) {
     if (o.db.empty() == o.pg.empty())
         fail(kExitUsage,
              "Fehler: Das Archiv mit --db DATEI (SQLite) oder --pg VERBINDUNG (PostgreSQL) "
@@ -435,13 +442,22 @@ void addJson(CLI::App* sub, Options& o) {
     sub->add_flag("--json", o.json, "als JSON statt als Tabelle");
 }
 
-template <typename Run>
-void onRun(CLI::App* sub, const std::shared_ptr<Options>& o, Run run) {
-    sub->callback([o, run] { withArchive(*o, [&](Archive& a) { run(a, *o); }); });
+// A subcommand with options of its own, run on the archive.
+std::pair<CLI::App*, std::shared_ptr<Options>> addSub(CLI::App* archive,
+                                                      const std::shared_ptr<const Where>& where,
+                                                      const char* name, const char* help) {
+    auto o = std::make_shared<Options>();
+    o->where = where;
+    return {addSub(archive, name, help), o};
 }
 
-void addSiteCommand(CLI::App* archive, const std::shared_ptr<Options>& o) {
-    CLI::App* sub = addSub(archive, "site", "Messstelle anlegen oder ihre Angaben ändern");
+template <typename Run>
+void onRun(CLI::App* sub, const std::shared_ptr<Options>& o, Run run) {
+    sub->callback([o, run] { withArchive(*o->where, [&](Archive& a) { run(a, *o); }); });
+}
+
+void addSiteCommand(CLI::App* archive, const std::shared_ptr<const Where>& where) {
+    auto [sub, o] = addSub(archive, where, "site", "Messstelle anlegen oder ihre Angaben ändern");
     addSiteName(sub, *o, true);
     addLimit(sub, *o);
     o->streetOpt = sub->add_option("--street", o->street, "Straße");
@@ -456,12 +472,12 @@ void addSiteCommand(CLI::App* archive, const std::shared_ptr<Options>& o) {
 }  // namespace
 
 void addArchiveCommand(CLI::App& app) {
-    auto o = std::make_shared<Options>();
+    auto where = std::make_shared<Where>();
     CLI::App* archive = app.add_subcommand(
         "archive",
         "Archiv der Messstellen: Messungen ablegen, Verlauf einer Messstelle, Brennpunkte");
-    archive->add_option("--db", o->db, "Archivdatei (SQLite), wird beim ersten Mal angelegt");
-    archive->add_option("--pg", o->pg,
+    archive->add_option("--db", where->db, "Archivdatei (SQLite), wird beim ersten Mal angelegt");
+    archive->add_option("--pg", where->pg,
                         "PostgreSQL-Datenbank: Verbindungsangabe wie \"host=server "
                         "dbname=korvala\" oder Name eines Dienstes aus der Dienstdatei; das "
                         "Passwort steht in ~/.pgpass");
@@ -475,51 +491,66 @@ void addArchiveCommand(CLI::App& app) {
         "abgelegte Messung, ein unlesbares Archiv oder eine fehlende Verbindung 2; ein "
         "Archiv, das nicht geschrieben werden kann, 3.");
 
-    CLI::App* sub = addSub(archive, "add", "Messdatei (.log oder .spt) ablegen");
-    sub->add_option("FILE", o->path, "Messdatei")->required();
-    addSiteName(sub, *o, false);
-    addLimit(sub, *o);
-    onRun(sub, o, runAdd);
-
-    sub = addSub(archive, "import",
-                 "Alle .log- und .spt-Dateien eines Ordners unter einer Messstelle ablegen; "
-                 "unlesbare und schon abgelegte werden gemeldet und übersprungen");
-    sub->add_option("DIR", o->path, "Ordner")->required();
-    addSiteName(sub, *o, false);
-    addLimit(sub, *o);
-    onRun(sub, o, runImport);
-
-    addSiteCommand(archive, o);
-
-    sub = addSub(archive, "sites", "Messstellen mit Zahl der Messungen und letzter Messung");
-    addJson(sub, *o);
-    onRun(sub, o, runSites);
-
-    sub = addSub(archive, "history", "Messungen einer Messstelle in zeitlicher Reihenfolge");
-    addSiteName(sub, *o, true);
-    addJson(sub, *o);
-    sub->add_option("--csv", o->csv, "als CSV-Datei schreiben (Windows-1252, CR LF)");
-    onRun(sub, o, runHistory);
-
-    sub = addSub(archive, "hotspots",
-                 "Messstellen nach der v85 ihrer letzten Messung über der Höchstgeschwindigkeit");
-    addJson(sub, *o);
-    sub->add_option("--csv", o->csv, "als CSV-Datei schreiben (Windows-1252, CR LF)");
-    onRun(sub, o, runHotspots);
-
-    sub = addSub(archive, "show", "Eine abgelegte Messung mit ihren Kennzahlen");
-    addId(sub, *o);
-    addJson(sub, *o);
-    onRun(sub, o, runShow);
-
-    sub = addSub(archive, "export", "Eine abgelegte Messung als .spt-Datei schreiben");
-    addId(sub, *o);
-    sub->add_option("-o,--output", o->out, "Zieldatei (wird ersetzt)")->required();
-    onRun(sub, o, runExport);
-
-    sub = addSub(archive, "remove", "Eine abgelegte Messung aus dem Archiv entfernen");
-    addId(sub, *o);
-    onRun(sub, o, runRemove);
+    {
+        auto [sub, o] = addSub(archive, where, "add", "Messdatei (.log oder .spt) ablegen");
+        sub->add_option("FILE", o->path, "Messdatei")->required();
+        addSiteName(sub, *o, false);
+        addLimit(sub, *o);
+        onRun(sub, o, runAdd);
+    }
+    {
+        auto [sub, o] =
+            addSub(archive, where, "import",
+                   "Alle .log- und .spt-Dateien eines Ordners unter einer Messstelle ablegen; "
+                   "unlesbare und schon abgelegte werden gemeldet und übersprungen");
+        sub->add_option("DIR", o->path, "Ordner")->required();
+        addSiteName(sub, *o, false);
+        addLimit(sub, *o);
+        onRun(sub, o, runImport);
+    }
+    addSiteCommand(archive, where);
+    {
+        auto [sub, o] = addSub(archive, where, "sites",
+                               "Messstellen mit Zahl der Messungen und letzter Messung");
+        addJson(sub, *o);
+        onRun(sub, o, runSites);
+    }
+    {
+        auto [sub, o] = addSub(archive, where, "history",
+                               "Messungen einer Messstelle in zeitlicher Reihenfolge");
+        addSiteName(sub, *o, true);
+        addJson(sub, *o);
+        sub->add_option("--csv", o->csv, "als CSV-Datei schreiben (Windows-1252, CR LF)");
+        onRun(sub, o, runHistory);
+    }
+    {
+        auto [sub, o] =
+            addSub(archive, where, "hotspots",
+                   "Messstellen nach der v85 ihrer letzten Messung über der Höchstgeschwindigkeit");
+        addJson(sub, *o);
+        sub->add_option("--csv", o->csv, "als CSV-Datei schreiben (Windows-1252, CR LF)");
+        onRun(sub, o, runHotspots);
+    }
+    {
+        auto [sub, o] =
+            addSub(archive, where, "show", "Eine abgelegte Messung mit ihren Kennzahlen");
+        addId(sub, *o);
+        addJson(sub, *o);
+        onRun(sub, o, runShow);
+    }
+    {
+        auto [sub, o] =
+            addSub(archive, where, "export", "Eine abgelegte Messung als .spt-Datei schreiben");
+        addId(sub, *o);
+        sub->add_option("-o,--output", o->out, "Zieldatei (wird ersetzt)")->required();
+        onRun(sub, o, runExport);
+    }
+    {
+        auto [sub, o] =
+            addSub(archive, where, "remove", "Eine abgelegte Messung aus dem Archiv entfernen");
+        addId(sub, *o);
+        onRun(sub, o, runRemove);
+    }
 }
 
 }  // namespace korvala::cli

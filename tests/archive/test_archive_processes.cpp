@@ -92,6 +92,13 @@ TEST_P(Processes, CommandLineSaysWhatHappenedWithItsExitCodes) {
     EXPECT_EQ(r.out, "Abgelegt: Nr. 1 der Messstelle \"Markt\" (01.12.2026 – 07.12.2026)\n");
     EXPECT_EQ(r.err, "Neue Messstelle \"Markt\" angelegt (Höchstgeschwindigkeit 30 km/h).\n");
 
+    writeBytes(dir_ / "v.log", weekLog(6, 3000));
+    r = runCli(cli({"add", (dir_ / "v.log").string(), "--site", "Markt", "--limit", "40"}), dir_);
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.err,
+              "Höchstgeschwindigkeit der Messstelle \"Markt\" von 30 auf 40 km/h geändert, 1 "
+              "Messung neu ausgewertet.\n");
+
     r = runCli(cli({"add", log, "--site", "Neu"}), dir_);
     EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.err.find("Fehler: Diese Messung ist bereits im Archiv: Nr. 1 der Messstelle "
@@ -104,7 +111,7 @@ TEST_P(Processes, CommandLineSaysWhatHappenedWithItsExitCodes) {
     const nlohmann::json sites = nlohmann::json::parse(r.out);
     ASSERT_EQ(sites.size(), 1u) << "the site made for the refused file is gone again";
     EXPECT_EQ(sites[0]["name"], "Markt");
-    EXPECT_EQ(sites[0]["latest"]["limit"], 30);
+    EXPECT_EQ(sites[0]["latest"]["limit"], 40);
     EXPECT_EQ(sites[0]["latest"]["from"], "01.12.2026");
 
     const CliRun spt =
@@ -134,7 +141,9 @@ TEST_P(Processes, CommandLineSaysWhatHappenedWithItsExitCodes) {
     r = runCli(cli({"remove", "1"}), dir_);
     EXPECT_EQ(r.code, 0) << r.err;
     r = runCli(cli({"history", "Markt", "--json"}), dir_);
-    EXPECT_TRUE(nlohmann::json::parse(r.out)["measurements"].empty());
+    const nlohmann::json left = nlohmann::json::parse(r.out)["measurements"];
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0]["id"], 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Processes, ::testing::Values(Backend::Sqlite, Backend::Postgres),
