@@ -1,25 +1,32 @@
-// The speed and hourly charts: what they show, their types and the hour window.
+// The speed and hourly charts: what they show, their types, the hour window, and how the main
+// window drives and prints them.
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
+#include <QLabel>
 #include <QLineSeries>
 #include <QPieSeries>
 #include <QPieSlice>
-#include <QSet>
-#include <QSignalSpy>
-#include <QTest>
-#include <cstdio>
+#include <QScrollBar>
+#include <QToolButton>
 
+#include "output/print/printer_choice.h"
+#include "test_form1_support.h"
+#include "ui/chart_wiring.h"
+#include "ui/druck.h"
 #include "ui/hour_chart.h"
 #include "ui/speed_chart.h"
 
 using namespace korvala;
+using namespace korvala::ui;
+using namespace korvala::ui::test;
 
 namespace {
 
-// A day whose counting starts at 07:00: slot i counts the hour ending at 08:00 + i.
+// A day whose counting starts at 07:00: slot i counts i + 1 vehicles in the hour ending at
+// 08:00 + i.
 DayStats sampleDay() {
     DayStats stats;
     stats.classUpper = {30, 50, 60};
@@ -27,9 +34,8 @@ DayStats sampleDay() {
     stats.firstHour = 7;
     for (int i = 0; i < 24; ++i) {
         stats.hourCount[i] = static_cast<std::int16_t>(i + 1);
-        char text[6];
-        std::snprintf(text, sizeof text, "%02d:00", (7 + i + 1) % 24);
-        stats.hourLabel[i] = text;
+        stats.hourLabel[i] =
+            QStringLiteral("%1:00").arg((8 + i) % 24, 2, 10, QLatin1Char('0')).toStdString();
     }
     return stats;
 }
@@ -37,15 +43,12 @@ DayStats sampleDay() {
 template <typename Series>
 Series* onlySeries(QChart* chart) {
     const auto series = chart->series();
-    if (series.size() != 1) {
-        return nullptr;
-    }
-    return qobject_cast<Series*>(series.first());
+    return series.size() == 1 ? qobject_cast<Series*>(series.first()) : nullptr;
 }
 
-QStringList barLabels(QBarSeries* bars) {
+QStringList barLabels(QChart* chart) {
     QStringList labels;
-    for (QBarSet* set : bars->barSets()) {
+    for (QBarSet* set : onlySeries<QBarSeries>(chart)->barSets()) {
         labels << set->label();
     }
     return labels;
@@ -57,237 +60,198 @@ class TestCharts : public QObject {
     Q_OBJECT
 
   private slots:
-    void speedChartBarsOneSeriesPerClass() {
+    void speedChartShowsOneEntryPerClass() {
         SpeedChart chart;
         chart.speedChart(sampleDay());
         const QStringList expected{QStringLiteral(" 20 - 29 km/h  4 KFZ  "),
                                    QStringLiteral(" 40 - 49 km/h  9 KFZ  "),
                                    QStringLiteral(" 50 - 59 km/h  12 KFZ  ")};
-        QCOMPARE(chart.columnLabels(), expected);
-        QCOMPARE(chart.columnValues(), (QVector<int>{4, 9, 12}));
-
-        auto* bars = onlySeries<QBarSeries>(chart.chart());
-        QVERIFY(bars != nullptr);
-        QCOMPARE(barLabels(bars), expected);
-        QCOMPARE(bars->barSets().at(2)->count(), 1);
-        QCOMPARE(bars->barSets().at(2)->at(0), 12.0);
-        auto* axis = qobject_cast<QBarCategoryAxis*>(chart.chart()->axes(Qt::Horizontal).value(0));
-        QVERIFY(axis != nullptr);
-        QCOMPARE(axis->categories(), QStringList{QStringLiteral("Geschwindigkeitsverteilung")});
+        QCOMPARE(barLabels(chart.chart()), expected);
+        QCOMPARE(onlySeries<QBarSeries>(chart.chart())->barSets().at(2)->at(0), 12.0);
         QCOMPARE(chart.legendTexts(), expected);
-    }
 
-    void speedChartPieOneSlicePerClassAndTypeSurvivesRedraw() {
-        SpeedChart chart;
         chart.setChartType(chart_type::Pie);
-        chart.speedChart(sampleDay());
-        QCOMPARE(chart.chartType(), chart_type::Pie);
         auto* pie = onlySeries<QPieSeries>(chart.chart());
-        QVERIFY(pie != nullptr);
         QCOMPARE(pie->count(), 3);
-        QCOMPARE(pie->slices().at(1)->label(), QStringLiteral(" 40 - 49 km/h  9 KFZ  "));
+        QCOMPARE(pie->slices().at(1)->label(), expected[1]);
         QCOMPARE(pie->slices().at(1)->value(), 9.0);
-        QCOMPARE(chart.legendTexts(), chart.columnLabels());
-
         // A new day keeps the pie; an unknown type number changes nothing.
-        DayStats next = sampleDay();
+        DayStats next;
         next.classUpper = {10};
         next.classCounts = {2};
         chart.speedChart(next);
         chart.setChartType(chart_type::Line);
         pie = onlySeries<QPieSeries>(chart.chart());
-        QVERIFY(pie != nullptr);
         QCOMPARE(pie->count(), 1);
         QCOMPARE(pie->slices().at(0)->label(), QStringLiteral(" 0 - 9 km/h  2 KFZ  "));
 
         chart.setChartType(chart_type::Bar);
-        QVERIFY(onlySeries<QBarSeries>(chart.chart()) != nullptr);
-        QCOMPARE(barLabels(onlySeries<QBarSeries>(chart.chart())),
-                 QStringList{QStringLiteral(" 0 - 9 km/h  2 KFZ  ")});
-    }
-
-    void manyClassesStayDistinguishable() {
-        DayStats stats;
-        for (int k = 1; k <= 12; ++k) {
-            stats.classUpper.push_back(10 * k);
-            stats.classCounts.push_back(static_cast<std::int16_t>(k));
-        }
-        SpeedChart chart;
-        chart.speedChart(stats);
-        QSet<QRgb> colours;
-        for (QBarSet* set : onlySeries<QBarSeries>(chart.chart())->barSets()) {
-            QVERIFY2(set->color().lightness() < 200, qPrintable(set->label()));
-            colours.insert(set->color().rgb());
-        }
-        QCOMPARE(colours.size(), 12);
-        chart.setChartType(chart_type::Pie);
-        colours.clear();
-        for (QPieSlice* slice : onlySeries<QPieSeries>(chart.chart())->slices()) {
-            colours.insert(slice->color().rgb());
-        }
-        QCOMPARE(colours.size(), 12);
-    }
-
-    void speedChartDayWithoutVehiclesHasNoColumns() {
-        SpeedChart chart;
-        chart.speedChart(sampleDay());
         chart.speedChart(DayStats{});
-        QVERIFY(chart.columnLabels().isEmpty());
-        QVERIFY(onlySeries<QBarSeries>(chart.chart())->barSets().isEmpty());
+        QVERIFY(barLabels(chart.chart()).isEmpty());
         QVERIFY(chart.legendTexts().isEmpty());
     }
 
-    void hourChartStartsWithTheWholeDay() {
-        HourChart chart;
-        chart.setStats(sampleDay());
-        QCOMPARE(chart.VScroll2()->maximum(), 24);
-        QCOMPARE(chart.VScroll2()->value(), 23);
-        QCOMPARE(chart.HScroll2()->maximum(), 1);
-        QCOMPARE(chart.rowLabels().size(), 24);
-        QCOMPARE(chart.rowLabels().first(), QStringLiteral("08:00"));
-        QCOMPARE(chart.rowLabels().last(), QStringLiteral("07:00"));
-        QCOMPARE(chart.rowValues().last(), 24);
-        QVERIFY(chart.Label4()->text().isEmpty());
-
-        auto* bars = onlySeries<QBarSeries>(chart.chartView()->chart());
-        QVERIFY(bars != nullptr);
-        QCOMPARE(bars->barSets().size(), 1);
-        QCOMPARE(bars->barSets().first()->count(), 24);
-        QCOMPARE(bars->barSets().first()->at(5), 6.0);
+    // The length scroll bar (VScroll2) sets how many hours follow the first one shown, the
+    // start bar (HScroll2) which hour comes first.
+    void hourWindow_data() {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("startMaximum");
+        QTest::addColumn<QStringList>("labels");  // first and last
+        QTest::addColumn<int>("rows");
+        QTest::newRow("whole day") << 23 << 0 << 1 << QStringList{"08:00", "07:00"} << 24;
+        QTest::newRow("one hour") << 0 << 3 << 24 << QStringList{"11:00", "11:00"} << 1;
+        QTest::newRow("start at its end") << 10 << 20 << 14 << QStringList{"22:00", ""} << 11;
+        // 25 rows: the last one is empty, the axis still offers 25 places.
+        QTest::newRow("full window") << 24 << 1 << 0 << QStringList{"08:00", ""} << 25;
     }
-
-    void hourChartSingleRowWindow() {
+    void hourWindow() {
+        QFETCH(int, length);
+        QFETCH(int, start);
+        QFETCH(int, startMaximum);
+        QFETCH(QStringList, labels);
+        QFETCH(int, rows);
         HourChart chart;
         chart.setStats(sampleDay());
-        chart.VScroll2()->setValue(0);
-        QCOMPARE(chart.HScroll2()->maximum(), 24);
-        chart.HScroll2()->setValue(3);
-        QCOMPARE(chart.rowLabels(), QStringList{QStringLiteral("11:00")});
-        QCOMPARE(chart.rowValues(), QVector<int>{4});
-    }
-
-    void hourChartFullWindowEndsWithEmptyRow() {
-        HourChart chart;
-        chart.setStats(sampleDay());
-        chart.HScroll2()->setValue(1);
-        chart.VScroll2()->setValue(24);
-        QCOMPARE(chart.HScroll2()->maximum(), 0);
-        QCOMPARE(chart.HScroll2()->value(), 0);
-        QCOMPARE(chart.rowLabels().size(), 25);
-        QCOMPARE(chart.rowLabels().first(), QStringLiteral("08:00"));
-        QCOMPARE(chart.rowLabels().last(), QString());
-        QCOMPARE(chart.rowValues().last(), 0);
-        // The axis still offers 25 distinct places.
+        chart.VScroll2()->setValue(length);
+        chart.HScroll2()->setValue(start);
+        QCOMPARE(chart.HScroll2()->maximum(), startMaximum);
+        QCOMPARE(chart.rowLabels().size(), rows);
+        QCOMPARE((QStringList{chart.rowLabels().first(), chart.rowLabels().last()}), labels);
+        QCOMPARE(chart.rowValues().first(), 1 + qMin(start, startMaximum));
         auto* axis = qobject_cast<QBarCategoryAxis*>(
             chart.chartView()->chart()->axes(Qt::Horizontal).value(0));
-        QCOMPARE(axis->count(), 25);
+        QCOMPARE(axis->count(), rows);
     }
 
-    void widerWindowPullsTheStartBack() {
+    void widerWindowPullsTheStartBackOnce() {
         HourChart chart;
         chart.setStats(sampleDay());
         chart.VScroll2()->setValue(10);
         chart.HScroll2()->setValue(14);  // at its end: slots 14..24
-        QCOMPARE(chart.rowLabels().first(), QStringLiteral("22:00"));
-
         QSignalSpy redraws(&chart, &HourChart::redrawn);
         chart.VScroll2()->setValue(12);
-        QCOMPARE(chart.HScroll2()->maximum(), 12);
-        QCOMPARE(chart.HScroll2()->value(), 12);
-        QCOMPARE(chart.rowLabels().size(), 13);
-        QCOMPARE(chart.rowLabels().first(), QStringLiteral("20:00"));
-        QCOMPARE(chart.rowValues().first(), 13);
-        // Once for the new length, once more for the corrected start.
-        QCOMPARE(redraws.count(), 2);
-
-        // A narrower window leaves the start alone.
-        chart.VScroll2()->setValue(2);
         QCOMPARE(chart.HScroll2()->value(), 12);
         QCOMPARE(chart.rowLabels().first(), QStringLiteral("20:00"));
-    }
+        QCOMPARE(redraws.count(), 2);   // for the new length, and for the corrected start
+        chart.VScroll2()->setValue(2);  // a narrower window leaves the start alone
+        QCOMPARE(chart.HScroll2()->value(), 12);
 
-    void startFollowsTheThumbLengthWaitsForRelease() {
-        HourChart chart;
-        chart.setStats(sampleDay());
-        chart.VScroll2()->setValue(5);
-        QSignalSpy redraws(&chart, &HourChart::redrawn);
-
+        // Dragging: the start follows the thumb, the length waits for its release.
+        redraws.clear();
         chart.HScroll2()->setSliderDown(true);
         chart.HScroll2()->setSliderPosition(4);
         QCOMPARE(redraws.count(), 1);
-        QCOMPARE(chart.rowLabels().first(), QStringLiteral("12:00"));
         chart.HScroll2()->setSliderDown(false);
-
         redraws.clear();
         chart.VScroll2()->setSliderDown(true);
         chart.VScroll2()->setSliderPosition(8);
         QCOMPARE(redraws.count(), 0);
         chart.VScroll2()->setSliderDown(false);
-        QVERIFY(redraws.count() >= 1);
         QCOMPARE(chart.rowLabels().size(), 9);
     }
 
-    void hourChartTypeAndScrollPositionsSurviveANewDay() {
-        HourChart chart;
-        chart.setStats(sampleDay());
-        chart.setChartType(chart_type::Line);
-        chart.VScroll2()->setValue(6);
-        chart.HScroll2()->setValue(2);
-        chart.setChartType(chart_type::Pie);  // not a type of this chart
-
-        DayStats quiet = sampleDay();
-        quiet.hourCount.fill(0);
-        chart.setStats(quiet);
-        QCOMPARE(chart.chartType(), chart_type::Line);
-        QCOMPARE(chart.VScroll2()->value(), 6);
-        QCOMPARE(chart.HScroll2()->value(), 2);
-        QCOMPARE(chart.rowValues(), QVector<int>(7, 0));
-        QCOMPARE(chart.rowLabels().first(), QStringLiteral("10:00"));
-
-        auto* line = onlySeries<QLineSeries>(chart.chartView()->chart());
-        QVERIFY(line != nullptr);
-        QCOMPARE(line->count(), 7);
-
-        chart.setChartType(chart_type::Bar);
-        QVERIFY(onlySeries<QBarSeries>(chart.chartView()->chart()) != nullptr);
-    }
-
-    void pickingAPointShowsItsNumber() {
-        HourChart chart;
-        chart.setStats(sampleDay());
-        chart.VScroll2()->setValue(9);
-        chart.HScroll2()->setValue(10);
-        auto* bars = onlySeries<QBarSeries>(chart.chartView()->chart());
-        QVERIFY(bars != nullptr);
-        emit bars->clicked(4, bars->barSets().first());
-        QCOMPARE(chart.Label4()->text(), QStringLiteral(" 5 KFZ"));
-
-        chart.setChartType(chart_type::Line);
-        auto* line = onlySeries<QLineSeries>(chart.chartView()->chart());
-        QVERIFY(line != nullptr);
-        emit line->clicked(QPointF(6.8, 17));
-        QCOMPARE(chart.Label4()->text(), QStringLiteral(" 8 KFZ"));
-        // A click outside the window's rows changes nothing.
-        emit line->clicked(QPointF(40, 0));
-        QCOMPARE(chart.Label4()->text(), QStringLiteral(" 8 KFZ"));
-    }
-
-    void clickOnABarReachesTheLabel() {
+    void hourChartKeepsTypeAndWindowAndShowsPickedCounts() {
         HourChart chart;
         chart.resize(800, 500);
         chart.show();
         QVERIFY(QTest::qWaitForWindowExposed(&chart));
         chart.setStats(sampleDay());
         chart.VScroll2()->setValue(3);
-        chart.HScroll2()->setValue(0);
         QChart* c = chart.chartView()->chart();
         auto* bars = onlySeries<QBarSeries>(c);
-        QVERIFY(bars != nullptr);
-        // The middle of the third bar (value 3).
+        // A real click in the middle of the third bar (value 3).
         const QPointF inScene = c->mapToScene(c->mapToPosition(QPointF(2, 1.5), bars));
-        const QPoint inView = chart.chartView()->mapFromScene(inScene);
-        QTest::mouseClick(chart.chartView()->viewport(), Qt::LeftButton, {}, inView);
+        QTest::mouseClick(chart.chartView()->viewport(), Qt::LeftButton, {},
+                          chart.chartView()->mapFromScene(inScene));
         QCOMPARE(chart.Label4()->text(), QStringLiteral(" 3 KFZ"));
+
+        chart.setChartType(chart_type::Line);
+        chart.setChartType(chart_type::Pie);  // not a type of this chart
+        chart.HScroll2()->setValue(2);
+        DayStats quiet = sampleDay();
+        quiet.hourCount.fill(0);
+        chart.setStats(quiet);
+        QCOMPARE(chart.chartType(), chart_type::Line);
+        QCOMPARE(chart.VScroll2()->value(), 3);
+        QCOMPARE(chart.rowLabels().first(), QStringLiteral("10:00"));
+        QCOMPARE(chart.rowValues(), QVector<int>(4, 0));
+        auto* line = onlySeries<QLineSeries>(chart.chartView()->chart());
+        QCOMPARE(line->count(), 4);
+        emit line->clicked(QPointF(2.8, 17));  // the nearest point: the fourth
+        QCOMPARE(chart.Label4()->text(), QStringLiteral(" 4 KFZ"));
+        emit line->clicked(QPointF(40, 0));  // outside the window's rows: nothing
+        QCOMPARE(chart.Label4()->text(), QStringLiteral(" 4 KFZ"));
+    }
+
+    void chartsFollowEveryEvaluationAndKeepTheirTypes() {
+        WindowFixture fx;
+        const ChartViews views = wireChartsAndPrinting(*fx.form);
+        fx.open(QStringLiteral("drei.log"), threeDayLog());
+        // Day 1: 45, 55 and 62 km/h.
+        QCOMPARE(views.speed->columnLabels(),
+                 (QStringList{QStringLiteral(" 40 - 49 km/h  1 KFZ  "),
+                              QStringLiteral(" 50 - 59 km/h  1 KFZ  "),
+                              QStringLiteral(" 60 - 69 km/h  1 KFZ  ")}));
+        const auto& stats = fx.form->session().stats();
+        QCOMPARE(views.hour->rowLabels().first(), QString::fromStdString(stats.hourLabel[0]));
+        QCOMPARE(views.hour->rowValues().first(), int(stats.hourCount[0]));
+
+        QTest::mouseClick(fx.form->cmd_pie, Qt::LeftButton);
+        QTest::mouseClick(fx.form->cmd_line1, Qt::LeftButton);
+        views.hour->VScroll2()->setValue(4);
+        fx.form->showDay(1, 0);
+        QCOMPARE(views.speed->chartType(), chart_type::Pie);
+        QCOMPARE(views.hour->chartType(), chart_type::Line);
+        QCOMPARE(views.hour->rowLabels().size(), 5);
+        QCOMPARE(views.speed->columnLabels(),
+                 (QStringList{QStringLiteral(" 30 - 39 km/h  1 KFZ  "),
+                              QStringLiteral(" 40 - 49 km/h  1 KFZ  ")}));
+        QTest::mouseClick(fx.form->cmd_bar, Qt::LeftButton);
+        QTest::mouseClick(fx.form->cmd_bar1, Qt::LeftButton);
+        QCOMPARE(views.speed->chartType(), chart_type::Bar);
+        QCOMPARE(views.hour->chartType(), chart_type::Bar);
+    }
+
+    void printButtonsPreviewWithTheirDivisor() {
+        WindowFixture fx;
+        wireChartsAndPrinting(*fx.form);
+        fx.open(QStringLiteral("drei.log"), threeDayLog());
+        QVector<int> divisors;
+        fx.dialogs.onModal = [&](QDialog& dialog) {
+            auto* preview = qobject_cast<Druck*>(&dialog);
+            divisors << preview->faktor();
+            QVERIFY(!preview->picture().boundingRect().isEmpty());
+            preview->Command1()->click();  // the scripted printer dialog cancels
+            preview->Command2()->click();
+        };
+        QTest::mouseClick(fx.form->cmd_printCh1, Qt::LeftButton);
+        QTest::mouseClick(fx.form->cmd_printCh2, Qt::LeftButton);
+        QCOMPARE(divisors, (QVector<int>{2, 1}));
+        QCOMPARE(fx.dialogs.callsOf(ScriptedDialogs::Kind::Modal).size(), std::size_t(2));
+        QCOMPARE(fx.dialogs.callsOf(ScriptedDialogs::Kind::ChoosePrinter).size(), std::size_t(2));
+    }
+
+    void printButtonsPrintToTheChosenPdf() {
+        WindowFixture fx;
+        QString target;
+        wireChartsAndPrinting(*fx.form, [&](QPrinter& printer, QWidget*) {
+            usePdfFile(printer, target);
+            return true;
+        });
+        fx.open(QStringLiteral("drei.log"), threeDayLog());
+        target = fx.dir.filePath(QStringLiteral("report.pdf"));
+        QTest::mouseClick(fx.form->cmd_printProtokoll, Qt::LeftButton);
+        QCOMPARE(print_test::pageCount(target), 1);
+        const QStringList lines = print_test::pageLines(target, 1);
+        QCOMPARE(lines.first(), QStringLiteral("Report"));
+        QVERIFY(lines.contains(QStringLiteral("Messungen: 3")));
+        QCOMPARE(lines.last(), QStringLiteral("Seite 1"));
+
+        target = fx.dir.filePath(QStringLiteral("hours.pdf"));
+        fx.dialogs.onModal = [](QDialog& d) { qobject_cast<Druck*>(&d)->Command1()->click(); };
+        QTest::mouseClick(fx.form->cmd_printCh2, Qt::LeftButton);
+        QCOMPARE(print_test::pageCount(target), 1);
     }
 };
 

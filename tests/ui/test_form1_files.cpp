@@ -1,5 +1,6 @@
-// Opening and saving through the main window, and the ways out of the program: which boxes are
-// shown with which texts and buttons, what is written, and when the window stays open.
+// Files through the main window: opening by menu, command line and drag and drop, saving, the two
+// exports, and the ways out of the program. Which boxes are shown, what is written byte for byte,
+// and that no path loses data or overwrites a file without a question.
 
 #include <QAction>
 #include <QApplication>
@@ -8,8 +9,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScopeGuard>
 #include <QTableView>
 #include <QTextEdit>
+#include <QToolButton>
+#include <QUrl>
 
 #include "test_form1_support.h"
 #include "ui/day_grid_model.h"
@@ -18,468 +22,510 @@ using namespace korvala::ui;
 using namespace korvala::ui::test;
 using Kind = ScriptedDialogs::Kind;
 
+namespace {
+
+const QString kSaveQuestion = QStringLiteral("Sollen die Aktuellen Daten gespeichert werden?");
+const QString kNoSite = QStringLiteral("Ort oder Datum ist nicht eingegeben!");
+
+// smallSpt() saved again under `location` (Windows-1252): the remark comes back from reading with a
+// CR LF at its end, and its own line end follows it, so the file gains an empty line before "<>".
+QByteArray savedSpt(const QByteArray& location) {
+    return "\"spt\",\"" + location +
+           "\",\"03.12.26\"\r\nZweite Zeile\r\nN\xe4he Schule\r\n\r\n<>\r\n\r\n\r\n\r\n"
+           "0,08:00:00,40\r\n1,08:10:00,44\r\n2,08:20:00,48\r\n";
+}
+
+enum class Via { Menu, Drop, CommandLine };
+enum class Target { Spt, Csv, Rtf };
+
+// Starts the command that writes `target`; the RTF list first asks whether to format the data.
+void startWriting(WindowFixture& fx, Target target) {
+    if (target == Target::Spt) {
+        fx.form->saveas_Click();
+    } else if (target == Target::Csv) {
+        fx.form->act_export->trigger();
+    } else {
+        fx.dialogs.answers.push_front(Answer::Ok);
+        fx.form->cmd_datendruck->click();
+    }
+}
+
+}  // namespace
+
 class TestForm1Files : public QObject {
     Q_OBJECT
 
-  private:
-    // A window with a measurement typed in: location and date set, nothing saved yet.
-    static void makeUnsaved(WindowFixture& fx, const QString& location = QStringLiteral("Ort A")) {
-        fx.typeLocation(location);
-        QVERIFY(!fx.form->session().saved());
-    }
-
   private slots:
-    void openLog();
-    void openSpt();
-    void openDialogStartsInDatenFolder();
-    void openFailures_data();
-    void openFailures();
-    void cancelledOpenTakesDialogsPreviousName();
-    void commandLineFileIsOpened();
-
-    void saveAsWritesAndMarksSaved();
-    void saveAsNeedsLocationAndDate_data();
-    void saveAsNeedsLocationAndDate();
-    void saveAsCancelEmptiesFileName();
-    void overwriteQuestion_data();
-    void overwriteQuestion();
-    void saveWithUnchangedDataWritesNothing();
-    void saveAfterLogNeverTouchesTheLog();
-    void saveAfterExportAsksWhere_data();
-    void saveAfterExportAsksWhere();
-    void writeErrorIsReported();
-
-    void exitByMenu_data();
-    void exitByMenu();
-    void titleBarCloseStaysOpenWhileUnsaved();
-};
-
-void TestForm1Files::openLog() {
-    WindowFixture fx;
-    Form1& f = *fx.form;
-    fx.typeLocation(QStringLiteral("Bleibt"));
-    const QString path = fx.write(QStringLiteral("karte.log"), threeDayLog());
-    fx.dialogs.fileAnswers.push_back(path);
-    f.act_open->trigger();
-    QVERIFY(fx.dialogs.messages().isEmpty());
-    // A log carries only the start date; the typed location stays.
-    QCOMPARE(f.Text3->text(), QStringLiteral("Bleibt"));
-    QCOMPARE(f.Text4->text(), QStringLiteral("03.12.26"));
-    QVERIFY(f.session().saved());
-    QCOMPARE(QString::fromStdString(f.session().fileName()), path);
-    QVERIFY(f.act_save->isEnabled());
-    QVERIFY(f.act_saveas->isEnabled());
-    QVERIFY(f.act_export->isEnabled());
-    QCOMPARE(f.gridModels[0]->rowCount(), 3);
-}
-
-void TestForm1Files::openSpt() {
-    WindowFixture fx;
-    Form1& f = *fx.form;
-    fx.open(QStringLiteral("messung.spt"), smallSpt());
-    QVERIFY(fx.dialogs.messages().isEmpty());
-    QCOMPARE(f.Text3->text(), QStringLiteral("Ort A"));
-    QCOMPARE(f.Text4->text(), QStringLiteral("03.12.26"));
-    QCOMPARE(f.Text5->toPlainText(), QString::fromUtf8("Zweite Zeile\nNähe Schule\n"));
-    QCOMPARE(f.lbl_ds->text(), QStringLiteral("3"));
-    QVERIFY(f.rtf->toPlainText().contains(QStringLiteral("Ort:\t\tOrt A")));
-    // Opening never asks to save what was there before.
-    fx.typeLocation(QStringLiteral("ungespeichert"));
-    fx.open(QStringLiteral("messung.spt"), smallSpt());
-    QVERIFY(fx.dialogs.callsOf(Kind::Ask).empty());
-    QCOMPARE(f.Text3->text(), QStringLiteral("Ort A"));
-}
-
-void TestForm1Files::openDialogStartsInDatenFolder() {
-    WindowFixture fx;
-    fx.form->open_Click();  // cancelled: no answer queued
-    const auto opened = fx.dialogs.callsOf(Kind::OpenFile);
-    QCOMPARE(opened.size(), std::size_t(1));
-    QCOMPARE(opened[0].filter, QStringLiteral("(*.spt);;(*.log)"));
-    QCOMPARE(QDir(opened[0].dir).canonicalPath(),
-             QDir(fx.dir.filePath(QStringLiteral("daten"))).canonicalPath());
-    QVERIFY(QFileInfo(opened[0].dir).isDir());
-}
-
-void TestForm1Files::openFailures_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("spt without comma")
-        << "a.spt" << QByteArray("kaputt\r\n<>\r\n") << "Falsches Format!";
-    QTest::newRow("spt of another kind")
-        << "b.spt" << QByteArray("\"txt\",\"Ort\",\"01.01.26\"\r\n<>\r\n") << "Falsches Format!";
-    QTest::newRow("spt without end of remark")
-        << "c.spt" << QByteArray("\"spt\",\"Ort\",\"01.01.26\"\r\nBemerkung\r\n")
-        << "Falsches Format!";
-    QTest::newRow("log not from the device") << "d.log" << QByteArray("12:00:00,45\r\n") << "";
-    QTest::newRow("unknown kind") << "e.txt" << threeDayLog() << "";
-    QTest::newRow("capital extension") << "f.SPT" << smallSpt() << "";
-}
-
-void TestForm1Files::openFailures() {
-    QFETCH(QString, name);
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, message);
-    WindowFixture fx;
-    Form1& f = *fx.form;
-    const QString before = fx.write(QStringLiteral("vorher.log"), threeDayLog());
-    QVERIFY(f.openPath(before));
-    fx.dialogs.clear();
-    fx.open(name, bytes);
-    const QStringList shown = fx.dialogs.messages();
-    if (message.isEmpty()) {
-        QVERIFY(shown.isEmpty());
-    } else {
-        QCOMPARE(shown, QStringList{message});
-        QCOMPARE(fx.dialogs.calls.back().icon, Icon::Critical);
-        QCOMPARE(fx.dialogs.calls.back().title, Form1::messageTitle());
+    void opens_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("dropped");
+        QTest::addColumn<QString>("location");
+        QTest::newRow("log by menu: the typed site stays") << "karte.log" << false << "Bleibt";
+        QTest::newRow("log dropped") << "karte.log" << true << "";
+        QTest::newRow("spt by menu: its own site") << "messung.spt" << false << "Ort A";
+        QTest::newRow("spt dropped") << "messung.spt" << true << "Ort A";
     }
-    // The previous measurement is still there, grids included.
-    QCOMPARE(QString::fromStdString(f.session().fileName()), before);
-    QCOMPARE(f.gridModels[0]->rowCount(), 3);
-    QCOMPARE(f.gridModels[1]->rowCount(), 2);
-    QCOMPARE(f.Text4->text(), QStringLiteral("03.12.26"));
-    QVERIFY(f.dlg_daten->isHidden());
-    QVERIFY(QApplication::overrideCursor() == nullptr);
-}
-
-void TestForm1Files::cancelledOpenTakesDialogsPreviousName() {
-    WindowFixture fx;
-    Form1& f = *fx.form;
-    fx.open(QStringLiteral("karte.log"), threeDayLog());
-    f.Text3->setText(QStringLiteral("Ort B"));
-    // A cancelled save dialog empties fileName, but the dialog keeps the name it proposed.
-    f.saveas_Click();
-    QVERIFY(f.session().fileName().empty());
-    const QString proposed = fx.dialogs.callsOf(Kind::SaveFile).back().proposedName;
-    QCOMPARE(proposed, QStringLiteral("Ort B031226.spt"));
-    f.open_Click();
-    QCOMPARE(QString::fromStdString(f.session().fileName()), proposed);
-    QCOMPARE(f.lastDialogName, proposed);
-    // Nothing was loaded by the cancelled dialog.
-    QCOMPARE(f.gridModels[0]->rowCount(), 3);
-}
-
-void TestForm1Files::commandLineFileIsOpened() {
-    WindowFixture fx;
-    const QString missing = fx.dir.filePath(QStringLiteral("fehlt.spt"));
-    QVERIFY(!fx.form->openPath(missing));
-    const QStringList shown = fx.dialogs.messages();
-    QCOMPARE(shown.size(), 1);
-    QVERIFY(shown[0].startsWith(QStringLiteral("Die Datei \"")));
-    QVERIFY(shown[0].contains(QStringLiteral("fehlt.spt\" kann nicht gelesen werden: ")));
-    QVERIFY(fx.form->openPath(fx.write(QStringLiteral("da.spt"), smallSpt())));
-    QCOMPARE(fx.form->Text3->text(), QStringLiteral("Ort A"));
-}
-
-void TestForm1Files::saveAsWritesAndMarksSaved() {
-    WindowFixture fx;
-    Form1& f = *fx.form;
-    fx.open(QStringLiteral("messung.spt"), smallSpt());
-    fx.typeLocation(QStringLiteral("Hauptstraße"));
-    const QString target = fx.dir.filePath(QStringLiteral("neu.spt"));
-    fx.dialogs.fileAnswers.push_back(target);
-    f.act_saveas->trigger();
-    const auto saveCalls = fx.dialogs.callsOf(Kind::SaveFile);
-    QCOMPARE(saveCalls.size(), std::size_t(1));
-    QCOMPARE(saveCalls[0].filter, QStringLiteral("(*.spt)"));
-    QCOMPARE(saveCalls[0].defaultExt, QStringLiteral("spt"));
-    // An opened .spt is proposed under its own name.
-    QCOMPARE(saveCalls[0].proposedName, fx.dir.filePath(QStringLiteral("messung.spt")));
-    QVERIFY(fx.dialogs.messages().isEmpty());
-    QVERIFY(f.session().saved());
-    QCOMPARE(QString::fromStdString(f.session().fileName()), target);
-    const QByteArray written = WindowFixture::read(target);
-    QVERIFY(
-        written.startsWith("\"spt\",\"Hauptstra\xdf"
-                           "e\",\"03.12.26\"\r\n"));
-    QVERIFY(written.contains("\r\n2,08:20:00,48\r\n"));
-    // Read back, it is the same measurement.
-    QVERIFY(f.openPath(target));
-    QCOMPARE(f.Text3->text(), QString::fromUtf8("Hauptstraße"));
-    QCOMPARE(f.lbl_ds->text(), QStringLiteral("3"));
-}
-
-void TestForm1Files::saveAsNeedsLocationAndDate_data() {
-    QTest::addColumn<QString>("location");
-    QTest::addColumn<QString>("date");
-    QTest::newRow("empty location") << ""
-                                    << "03.12.26";
-    QTest::newRow("one-letter location") << "A"
-                                         << "03.12.26";
-    QTest::newRow("one-letter date") << "Ort"
-                                     << "3";
-}
-
-void TestForm1Files::saveAsNeedsLocationAndDate() {
-    QFETCH(QString, location);
-    QFETCH(QString, date);
-    WindowFixture fx;
-    Form1& f = *fx.form;
-    fx.open(QStringLiteral("karte.log"), threeDayLog());
-    f.Text3->setText(location);
-    f.Text4->setText(date);
-    f.saveas_Click();
-    QCOMPARE(fx.dialogs.messages(),
-             QStringList{QStringLiteral("Ort oder Datum ist nicht eingegeben!")});
-    QVERIFY(fx.dialogs.callsOf(Kind::SaveFile).empty());
-}
-
-void TestForm1Files::saveAsCancelEmptiesFileName() {
-    WindowFixture fx;
-    Form1& f = *fx.form;
-    fx.open(QStringLiteral("messung.spt"), smallSpt());
-    makeUnsaved(fx);
-    fx.dialogs.fileAnswers.push_back(std::nullopt);
-    f.saveas_Click();
-    QVERIFY(f.session().fileName().empty());
-    QVERIFY(!f.session().saved());
-}
-
-void TestForm1Files::overwriteQuestion_data() {
-    QTest::addColumn<bool>("agree");
-    QTest::newRow("Yes writes") << true;
-    QTest::newRow("No writes nothing") << false;
-}
-
-void TestForm1Files::overwriteQuestion() {
-    QFETCH(bool, agree);
-    WindowFixture fx;
-    Form1& f = *fx.form;
-    fx.open(QStringLiteral("karte.log"), threeDayLog());
-    makeUnsaved(fx);
-    const QString existing = fx.write(QStringLiteral("alt.spt"), "alter Inhalt");
-    fx.dialogs.fileAnswers.push_back(existing);
-    fx.dialogs.answers.push_back(agree ? Answer::Yes : Answer::No);
-    f.saveas_Click();
-    const auto asked = fx.dialogs.callsOf(Kind::Ask);
-    QCOMPARE(asked.size(), std::size_t(1));
-    QCOMPARE(asked[0].title, QString::fromUtf8("Überschreiben"));
-    QCOMPARE(asked[0].text,
-             QString::fromUtf8("Die Datei existiert bereits. Möchten Sie diese Überschreiben? "));
-    QCOMPARE(asked[0].buttons, Buttons::YesNo);
-    const QByteArray content = WindowFixture::read(existing);
-    if (agree) {
-        QVERIFY(content.startsWith("\"spt\",\"Ort A\""));
-        QCOMPARE(QString::fromStdString(f.session().fileName()), existing);
+    void opens() {
+        QFETCH(QString, name);
+        QFETCH(bool, dropped);
+        QFETCH(QString, location);
+        WindowFixture fx;
+        Form1& f = *fx.form;
+        const bool spt = name.endsWith(QStringLiteral(".spt"));
+        const QString path = fx.write(name, spt ? smallSpt() : threeDayLog());
+        if (dropped) {
+            QVERIFY(fx.drop({QUrl::fromLocalFile(path)}));
+        } else {
+            // Opening never asks to save what was there before.
+            fx.typeLocation(QStringLiteral("Bleibt"));
+            fx.dialogs.fileAnswers.push_back(path);
+            f.act_open->trigger();
+            const auto opened = fx.dialogs.callsOf(Kind::OpenFile);
+            QCOMPARE(opened[0].filter, QStringLiteral("(*.spt);;(*.log)"));
+            QCOMPARE(QDir(opened[0].dir).canonicalPath(),
+                     QDir(fx.dir.filePath(QStringLiteral("daten"))).canonicalPath());
+        }
+        QVERIFY(fx.dialogs.messages().isEmpty());
+        QCOMPARE(f.Text3->text(), location);
+        QCOMPARE(f.Text4->text(), QStringLiteral("03.12.26"));
+        if (spt) {
+            QCOMPARE(f.Text5->toPlainText(), QString::fromUtf8("Zweite Zeile\nNähe Schule\n"));
+        }
+        QCOMPARE(f.gridModels[0]->rowCount(), 3);
         QVERIFY(f.session().saved());
-    } else {
-        QCOMPARE(content, QByteArray("alter Inhalt"));
-        QVERIFY(f.session().fileName().empty());
-        QVERIFY(!f.session().saved());
+        QVERIFY(f.act_save->isEnabled() && f.act_saveas->isEnabled() && f.act_export->isEnabled());
+        QCOMPARE(fx.fileName(), path);
+        // A later cancelled "Öffnen" keeps the file as the current one.
+        f.open_Click();
+        QCOMPARE(fx.fileName(), path);
     }
-}
 
-void TestForm1Files::saveWithUnchangedDataWritesNothing() {
-    WindowFixture fx;
-    Form1& f = *fx.form;
-    fx.open(QStringLiteral("messung.spt"), smallSpt());
-    const QString path = QString::fromStdString(f.session().fileName());
-    fx.write(QStringLiteral("messung.spt"), "Markierung");
-    f.act_save->trigger();
-    QCOMPARE(WindowFixture::read(path), QByteArray("Markierung"));
-    QVERIFY(fx.dialogs.calls.size() == 1);  // only the open dialog
-    // With a change, "Speichern" writes to the same file without a dialog.
-    makeUnsaved(fx);
-    f.act_save->trigger();
-    QVERIFY(WindowFixture::read(path).startsWith("\"spt\",\"Ort A\""));
-    QCOMPARE(fx.dialogs.calls.size(), std::size_t(1));
-    QVERIFY(f.session().saved());
-}
-
-void TestForm1Files::saveAfterLogNeverTouchesTheLog() {
-    WindowFixture fx;
-    Form1& f = *fx.form;
-    fx.open(QStringLiteral("karte.log"), threeDayLog());
-    const QString logPath = QString::fromStdString(f.session().fileName());
-    fx.typeLocation(QStringLiteral("Waldweg"));
-    // Through "Speichern" ...
-    fx.dialogs.fileAnswers.push_back(std::nullopt);
-    f.act_save->trigger();
-    // ... and through the exit question.
-    const QString target = fx.dir.filePath(QStringLiteral("daten/Waldw031226.spt"));
-    fx.dialogs.answers.push_back(Answer::Yes);
-    fx.dialogs.fileAnswers.push_back(target);
-    f.session().adoptFileName(logPath.toStdString());
-    f.saveall();
-    const auto saveCalls = fx.dialogs.callsOf(Kind::SaveFile);
-    QCOMPARE(saveCalls.size(), std::size_t(2));
-    for (const auto& call : saveCalls) {
-        QCOMPARE(call.proposedName, QStringLiteral("Waldw031226.spt"));
+    void openFailureKeepsTheMeasurement_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");  // null: the file does not exist
+        QTest::addColumn<Via>("via");
+        QTest::addColumn<QString>("message");  // the start of the one message; empty: none
+        const QString format = QStringLiteral("Falsches Format!");
+        const QString unreadable = QStringLiteral("Die Datei \"");
+        const QByteArray noComma("kaputt\r\n<>\r\n");
+        QTest::newRow("spt without comma") << "a.spt" << noComma << Via::Menu << format;
+        QTest::newRow("spt of another kind")
+            << "b.spt" << QByteArray("\"txt\",\"Ort\",\"01.01.26\"\r\n<>\r\n") << Via::Menu
+            << format;
+        QTest::newRow("spt without end of remark")
+            << "c.spt" << QByteArray("\"spt\",\"Ort\",\"01.01.26\"\r\nBemerkung\r\n") << Via::Menu
+            << format;
+        QTest::newRow("log not from the device")
+            << "d.log" << QByteArray("12:00:00,45\r\n") << Via::Menu << "";
+        QTest::newRow("unknown kind") << "e.txt" << threeDayLog() << Via::Menu << "";
+        QTest::newRow("capital extension") << "f.SPT" << smallSpt() << Via::Menu << "";
+        QTest::newRow("broken spt dropped") << "g.spt" << noComma << Via::Drop << format;
+        QTest::newRow("vanished before the drop")
+            << "h.log" << QByteArray() << Via::Drop << unreadable;
+        QTest::newRow("missing on the command line")
+            << "fehlt.spt" << QByteArray() << Via::CommandLine << unreadable;
     }
-    QCOMPARE(WindowFixture::read(logPath), threeDayLog());
-    QVERIFY(WindowFixture::read(target).startsWith("\"spt\",\"Waldweg\",\"03.12.26\""));
-    QVERIFY(f.session().saved());
-    QCOMPARE(QString::fromStdString(f.session().fileName()), target);
-}
-
-void TestForm1Files::saveAfterExportAsksWhere_data() {
-    QTest::addColumn<bool>("exportWritten");
-    QTest::addColumn<bool>("byExitQuestion");
-    QTest::newRow("export cancelled, Speichern") << false << false;
-    QTest::newRow("export cancelled, Ja to the exit question") << false << true;
-    // The cancelled Öffnen takes the CSV's path, the name the file dialog held last.
-    QTest::newRow("CSV written, Öffnen cancelled, Speichern") << true << false;
-}
-
-// An export leaves its name behind as the measurement's name: a bare name without folder and
-// extension, or (through a cancelled Öffnen) the path of the exported file. "Speichern" must
-// neither write into the folder the program was started from nor replace the export.
-void TestForm1Files::saveAfterExportAsksWhere() {
-    QFETCH(bool, exportWritten);
-    QFETCH(bool, byExitQuestion);
-    WindowFixture fx;
-    Form1& f = *fx.form;
-    QTemporaryDir startFolder;
-    const QString previousCurrent = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(startFolder.path()));
-    fx.open(QStringLiteral("messung.spt"), smallSpt());
-    const QString csv = fx.dir.filePath(QStringLiteral("daten/export.csv"));
-    if (exportWritten) {
-        fx.dialogs.fileAnswers.push_back(csv);
-        f.act_export->trigger();
-        fx.dialogs.fileAnswers.push_back(std::nullopt);
-        f.act_open->trigger();
-        QCOMPARE(QString::fromStdString(f.session().fileName()), csv);
-    } else {
-        fx.dialogs.fileAnswers.push_back(std::nullopt);
-        f.act_export->trigger();
-        QVERIFY(QFileInfo(QString::fromStdString(f.session().fileName())).isRelative());
+    void openFailureKeepsTheMeasurement() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(Via, via);
+        QFETCH(QString, message);
+        WindowFixture fx;
+        Form1& f = *fx.form;
+        const QString before = fx.write(QStringLiteral("vorher.log"), threeDayLog());
+        QVERIFY(f.openPath(before));
+        const QString path = bytes.isNull() ? fx.dir.filePath(name) : fx.write(name, bytes);
+        if (via == Via::Menu) {
+            fx.dialogs.fileAnswers.push_back(path);
+            f.open_Click();
+        } else if (via == Via::Drop) {
+            QVERIFY(fx.drop({QUrl::fromLocalFile(path)}));
+        } else {
+            QVERIFY(!f.openPath(path));
+        }
+        const QStringList shown = fx.dialogs.messages();
+        QCOMPARE(shown.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty()) {
+            QVERIFY2(shown[0].startsWith(message), qPrintable(shown[0]));
+            QCOMPARE(fx.dialogs.calls.back().title, Form1::messageTitle());
+        }
+        QCOMPARE(fx.fileName(), before);
+        QCOMPARE(f.gridModels[0]->rowCount(), 3);
+        QCOMPARE(f.gridModels[1]->rowCount(), 2);
+        QCOMPARE(f.Text4->text(), QStringLiteral("03.12.26"));
+        QVERIFY(f.dlg_daten->isHidden());
+        QVERIFY(QApplication::overrideCursor() == nullptr);
     }
-    const QByteArray exported = WindowFixture::read(csv);
-    makeUnsaved(fx);
-    const QString target = fx.dir.filePath(QStringLiteral("daten/Ort A031226.spt"));
-    fx.dialogs.fileAnswers.push_back(target);
-    if (byExitQuestion) {
-        fx.dialogs.answers.push_back(Answer::Yes);
-        f.saveall();
-    } else {
-        f.act_save->trigger();
+
+    void dropAsksBeforeReplacingUnsavedData_data() {
+        QTest::addColumn<Answer>("answer");
+        QTest::newRow("Cancel keeps the data") << Answer::Cancel;
+        QTest::newRow("No drops them") << Answer::No;
+        QTest::newRow("Yes saves, then opens") << Answer::Yes;
     }
-    const QStringList written = QDir(startFolder.path()).entryList(QDir::Files);
-    QVERIFY(QDir::setCurrent(previousCurrent));
-    QVERIFY2(written.isEmpty(), qPrintable(written.join(QLatin1Char(','))));
-    QCOMPARE(WindowFixture::read(csv), exported);
-    const auto saveCalls = fx.dialogs.callsOf(Kind::SaveFile);
-    QCOMPARE(saveCalls.size(), std::size_t(2));  // the export and the save
-    QCOMPARE(saveCalls[1].proposedName, QStringLiteral("Ort A031226.spt"));
-    QVERIFY(WindowFixture::read(target).startsWith("\"spt\",\"Ort A\",\"03.12.26\""));
-    QVERIFY(f.session().saved());
-    QCOMPARE(QString::fromStdString(f.session().fileName()), target);
-}
-
-void TestForm1Files::writeErrorIsReported() {
-    WindowFixture fx;
-    Form1& f = *fx.form;
-    fx.open(QStringLiteral("karte.log"), threeDayLog());
-    makeUnsaved(fx);
-    const QString target = fx.dir.filePath(QStringLiteral("gibt/es/nicht.spt"));
-    fx.dialogs.fileAnswers.push_back(target);
-    f.saveas_Click();
-    const QStringList shown = fx.dialogs.messages();
-    QCOMPARE(shown.size(), 1);
-    QVERIFY(shown[0].startsWith(QStringLiteral("Die Datei konnte nicht gespeichert werden:")));
-    QVERIFY(shown[0].contains(QStringLiteral("nicht.spt")));
-    QVERIFY(!f.session().saved());
-    QVERIFY(!QFileInfo::exists(target));
-    // The window goes on: the exit question still guards the data.
-    fx.dialogs.answers.push_back(Answer::Cancel);
-    f.show();
-    f.exit_Click();
-    QVERIFY(f.isVisible());
-}
-
-void TestForm1Files::exitByMenu_data() {
-    QTest::addColumn<bool>("unsaved");
-    QTest::addColumn<QString>("location");
-    QTest::addColumn<int>("answer");  // -1: no question expected
-    QTest::addColumn<bool>("saveDialog");
-    QTest::addColumn<QString>("hint");
-    QTest::addColumn<bool>("exits");
-    QTest::newRow("nothing unsaved") << false << "" << -1 << false << "" << true;
-    QTest::newRow("No gives the data up")
-        << true << "Ort A" << int(Answer::No) << false << "" << true;
-    QTest::newRow("Cancel stays") << true << "Ort A" << int(Answer::Cancel) << false << "" << false;
-    QTest::newRow("Yes saves, then exits")
-        << true << "Ort A" << int(Answer::Yes) << true << "" << true;
-    QTest::newRow("Yes without location") << true << "" << int(Answer::Yes) << false
-                                          << "Bitte geben Sie Ort und Datum ein! " << false;
-}
-
-void TestForm1Files::exitByMenu() {
-    QFETCH(bool, unsaved);
-    QFETCH(QString, location);
-    QFETCH(int, answer);
-    QFETCH(bool, saveDialog);
-    QFETCH(QString, hint);
-    QFETCH(bool, exits);
-    WindowFixture fx;
-    Form1& f = *fx.form;
-    int shutdowns = 0;
-    f.beforeExit = [&] { ++shutdowns; };
-    f.show();
-    if (unsaved) {
-        // A key press in a site field is enough, even with no measurement loaded.
-        fx.typeLocation(location.isEmpty() ? QStringLiteral(" ") : location);
-        if (location.isEmpty()) {
-            f.Text3->clear();
+    void dropAsksBeforeReplacingUnsavedData() {
+        QFETCH(Answer, answer);
+        WindowFixture fx;
+        Form1& f = *fx.form;
+        fx.typeLocation(QStringLiteral("Ungespeichert"));
+        const QString savedAs = fx.dir.filePath(QStringLiteral("gesichert.spt"));
+        fx.dialogs.answers.push_back(answer);
+        fx.dialogs.fileAnswers.push_back(savedAs);  // the save dialog, when Yes leads there
+        QVERIFY(fx.drop({QUrl::fromLocalFile(fx.write(QStringLiteral("k.log"), threeDayLog()))}));
+        QCOMPARE(fx.dialogs.messages(), QStringList{kSaveQuestion});
+        QCOMPARE(f.gridModels[0]->rowCount(), answer == Answer::Cancel ? 0 : 3);
+        QCOMPARE(fx.read(savedAs).contains("Ungespeichert"), answer == Answer::Yes);
+        if (answer == Answer::Cancel) {
+            QCOMPARE(f.Text3->text(), QStringLiteral("Ungespeichert"));
+            QVERIFY(!f.session().saved());
         }
     }
-    if (answer >= 0) {
-        fx.dialogs.answers.push_back(static_cast<Answer>(answer));
+
+    void refusedDrags_data() {
+        QTest::addColumn<QList<QUrl>>("urls");
+        QTest::addColumn<QString>("text");
+        const auto file = [](const char* path) { return QUrl::fromLocalFile(path); };
+        QTest::newRow("text file") << QList<QUrl>{file("/tmp/notiz.txt")} << "";
+        QTest::newRow("capital extension") << QList<QUrl>{file("/tmp/KARTE.LOG")} << "";
+        QTest::newRow("web address") << QList<QUrl>{QUrl("https://example.org/k.log")} << "";
+        QTest::newRow("two files") << QList<QUrl>{file("/tmp/a.log"), file("/tmp/b.spt")} << "";
+        QTest::newRow("plain text") << QList<QUrl>{} << "/tmp/karte.log";
     }
-    const QString target = fx.dir.filePath(QStringLiteral("ende.spt"));
-    if (saveDialog) {
+    void refusedDrags() {
+        QFETCH(QList<QUrl>, urls);
+        QFETCH(QString, text);
+        WindowFixture fx;
+        fx.typeLocation(QStringLiteral("Ungespeichert"));
+        QVERIFY(!fx.drop(urls, text));
+        // Even the drop that arrives anyway changes nothing and asks nothing.
+        QVERIFY(fx.dialogs.calls.empty());
+        QCOMPARE(fx.form->Text3->text(), QStringLiteral("Ungespeichert"));
+        QVERIFY(fx.fileName().isEmpty());
+    }
+
+    void cancelledOpenTakesDialogsPreviousName() {
+        WindowFixture fx;
+        Form1& f = *fx.form;
+        fx.open(QStringLiteral("karte.log"), threeDayLog());
+        fx.typeLocation(QStringLiteral("Ort B"));
+        // A cancelled save dialog empties fileName, but the dialog keeps the name it proposed.
+        f.saveas_Click();
+        QVERIFY(fx.fileName().isEmpty());
+        QVERIFY(!f.session().saved());
+        const QString proposed = fx.dialogs.callsOf(Kind::SaveFile).back().proposedName;
+        QCOMPARE(proposed, QStringLiteral("Ort B031226.spt"));
+        f.open_Click();
+        QCOMPARE(fx.fileName(), proposed);
+        QCOMPARE(f.gridModels[0]->rowCount(), 3);  // nothing loaded by the cancelled dialog
+    }
+
+    void saveAsWritesAndReadsBack() {
+        WindowFixture fx;
+        Form1& f = *fx.form;
+        fx.open(QStringLiteral("messung.spt"), smallSpt());
+        fx.typeLocation(QString::fromUtf8("Hauptstraße"));
+        const QString target = fx.dir.filePath(QStringLiteral("neu.spt"));
         fx.dialogs.fileAnswers.push_back(target);
+        f.act_saveas->trigger();
+        const auto saveCalls = fx.dialogs.callsOf(Kind::SaveFile);
+        QCOMPARE(saveCalls.size(), std::size_t(1));
+        QCOMPARE(saveCalls[0].filter, QStringLiteral("(*.spt)"));
+        QCOMPARE(saveCalls[0].defaultExt, QStringLiteral("spt"));
+        // An opened .spt is proposed under its own name.
+        QCOMPARE(saveCalls[0].proposedName, fx.dir.filePath(QStringLiteral("messung.spt")));
+        QVERIFY(fx.dialogs.messages().isEmpty());
+        QVERIFY(f.session().saved());
+        QCOMPARE(fx.fileName(), target);
+        QCOMPARE(fx.read(target), savedSpt("Hauptstra\xdf"
+                                           "e"));
+        QVERIFY(f.openPath(target));
+        QCOMPARE(f.Text3->text(), QString::fromUtf8("Hauptstraße"));
+        QCOMPARE(f.lbl_ds->text(), QStringLiteral("3"));
     }
-    f.act_exit->trigger();
 
-    const auto asked = fx.dialogs.callsOf(Kind::Ask);
-    if (answer < 0) {
-        QVERIFY(asked.empty());
-    } else {
+    void writingNeedsLocationAndDate_data() {
+        QTest::addColumn<Target>("target");
+        QTest::addColumn<QString>("location");
+        QTest::addColumn<QString>("date");
+        QTest::newRow("save, empty location") << Target::Spt << ""
+                                              << "03.12.26";
+        QTest::newRow("save, one-letter location") << Target::Spt << "A"
+                                                   << "03.12.26";
+        QTest::newRow("save, one-letter date") << Target::Spt << "Ort"
+                                               << "3";
+        QTest::newRow("CSV, one-letter location") << Target::Csv << "A"
+                                                  << "03.12.26";
+        QTest::newRow("CSV, empty date") << Target::Csv << "Ort"
+                                         << "";
+    }
+    void writingNeedsLocationAndDate() {
+        QFETCH(Target, target);
+        QFETCH(QString, location);
+        QFETCH(QString, date);
+        WindowFixture fx;
+        fx.open(QStringLiteral("karte.log"), threeDayLog());
+        fx.form->Text3->setText(location);
+        fx.form->Text4->setText(date);
+        startWriting(fx, target);
+        QCOMPARE(fx.dialogs.messages(), QStringList{kNoSite});
+        QVERIFY(fx.dialogs.callsOf(Kind::SaveFile).empty());
+    }
+
+    void overwriteQuestion_data() {
+        QTest::addColumn<Target>("target");
+        QTest::addColumn<bool>("agree");
+        for (const auto& [name, target] :
+             {std::pair{"spt", Target::Spt}, {"CSV", Target::Csv}, {"RTF list", Target::Rtf}}) {
+            QTest::addRow("%s, Yes writes", name) << target << true;
+            QTest::addRow("%s, No keeps the old file", name) << target << false;
+        }
+    }
+    void overwriteQuestion() {
+        QFETCH(Target, target);
+        QFETCH(bool, agree);
+        WindowFixture fx;
+        Form1& f = *fx.form;
+        fx.open(QStringLiteral("messung.spt"), smallSpt());
+        fx.typeLocation(QStringLiteral("Ort A"));
+        const QString existing = fx.write(QStringLiteral("alt"), "alter Inhalt");
+        fx.dialogs.fileAnswers.push_back(existing);
+        fx.dialogs.answers.push_back(agree ? Answer::Yes : Answer::No);
+        startWriting(fx, target);
+        const auto asked = fx.dialogs.callsOf(Kind::Ask);
+        QCOMPARE(asked.back().title, QString::fromUtf8("Überschreiben"));
+        QCOMPARE(
+            asked.back().text,
+            QString::fromUtf8("Die Datei existiert bereits. Möchten Sie diese Überschreiben? "));
+        QCOMPARE(asked.back().buttons, Buttons::YesNo);
+        QCOMPARE(fx.read(existing) == "alter Inhalt", !agree);
+        if (target == Target::Spt) {
+            QCOMPARE(f.session().saved(), agree);
+            QCOMPARE(fx.fileName(), agree ? existing : QString());
+        }
+    }
+
+    void saveWritesInPlaceOnlyWhenChanged() {
+        WindowFixture fx;
+        Form1& f = *fx.form;
+        fx.open(QStringLiteral("messung.spt"), smallSpt());
+        const QString path = fx.fileName();
+        fx.write(QStringLiteral("messung.spt"), "Markierung");
+        f.act_save->trigger();
+        QCOMPARE(fx.read(path), QByteArray("Markierung"));
+        fx.typeLocation(QStringLiteral("Ort A"));
+        f.act_save->trigger();
+        QCOMPARE(fx.read(path), savedSpt("Ort A"));
+        QCOMPARE(fx.dialogs.calls.size(), std::size_t(1));  // only the open dialog
+        QVERIFY(f.session().saved());
+    }
+
+    void saveProposesANewSptFile_data() {
+        QTest::addColumn<int>("before");  // 0: a log opened, 1: export cancelled, 2: CSV written
+        QTest::addColumn<bool>("byExitQuestion");
+        QTest::newRow("log, Speichern") << 0 << false;
+        QTest::newRow("log, Ja to the exit question") << 0 << true;
+        QTest::newRow("export cancelled, Speichern") << 1 << false;
+        QTest::newRow("export cancelled, Ja to the exit question") << 1 << true;
+        // The cancelled Öffnen takes the CSV's path, the name the file dialog held last.
+        QTest::newRow("CSV written, Öffnen cancelled, Speichern") << 2 << false;
+    }
+    // "Speichern" writes in place only to a .spt file. After a log, or an export that left its
+    // name behind (a bare name, or the exported file's path), it asks where, and must neither
+    // replace the log or the export nor write into the folder the program was started from.
+    void saveProposesANewSptFile() {
+        QFETCH(int, before);
+        QFETCH(bool, byExitQuestion);
+        WindowFixture fx;
+        Form1& f = *fx.form;
+        QTemporaryDir startFolder;
+        const auto restore = qScopeGuard([cwd = QDir::currentPath()] { QDir::setCurrent(cwd); });
+        QVERIFY(QDir::setCurrent(startFolder.path()));
+        fx.open(before == 0 ? QStringLiteral("karte.log") : QStringLiteral("messung.spt"),
+                before == 0 ? threeDayLog() : smallSpt());
+        const QString opened = fx.fileName();
+        const QString csv = fx.dir.filePath(QStringLiteral("daten/export.csv"));
+        if (before > 0) {
+            fx.dialogs.fileAnswers.push_back(before == 2 ? std::optional(csv) : std::nullopt);
+            f.act_export->trigger();
+            const QString defName = QString::fromStdString(f.session().defFileName());
+            QCOMPARE(fx.dialogs.callsOf(Kind::SaveFile)[0].proposedName, defName + ".csv");
+            if (before == 2) {
+                fx.dialogs.fileAnswers.push_back(std::nullopt);
+                f.act_open->trigger();
+            }
+            QCOMPARE(fx.fileName(), before == 2 ? csv : defName);
+        }
+        const QByteArray original = fx.read(opened), exported = fx.read(csv);
+        fx.typeLocation(QStringLiteral("Ort A"));
+        const QString target = fx.dir.filePath(QStringLiteral("daten/neu.spt"));
+        fx.dialogs.fileAnswers.push_back(target);
+        if (byExitQuestion) {
+            fx.dialogs.answers.push_back(Answer::Yes);
+            f.saveall();
+        } else {
+            f.act_save->trigger();
+        }
+        const QStringList written = QDir(startFolder.path()).entryList(QDir::Files);
+        QVERIFY2(written.isEmpty(), qPrintable(written.join(QLatin1Char(','))));
+        QCOMPARE(fx.read(opened), original);
+        QCOMPARE(fx.read(csv), exported);
+        QCOMPARE(fx.dialogs.callsOf(Kind::SaveFile).back().proposedName,
+                 QStringLiteral("Ort A031226.spt"));
+        QVERIFY(fx.read(target).startsWith("\"spt\",\"Ort A\",\"03.12.26\"\r\n"));
+        QCOMPARE(fx.fileName(), target);
+        QVERIFY(f.session().saved());
+    }
+
+    void writeErrorIsReported() {
+        WindowFixture fx;
+        Form1& f = *fx.form;
+        fx.open(QStringLiteral("karte.log"), threeDayLog());
+        fx.typeLocation(QStringLiteral("Ort A"));
+        const QString target = fx.dir.filePath(QStringLiteral("gibt/es/nicht.spt"));
+        fx.dialogs.fileAnswers.push_back(target);
+        f.saveas_Click();
+        const QStringList shown = fx.dialogs.messages();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown[0].startsWith(QStringLiteral("Die Datei konnte nicht gespeichert werden:")));
+        QVERIFY(shown[0].contains(QStringLiteral("nicht.spt")));
+        QVERIFY(!f.session().saved());
+        // The window goes on: the exit question still guards the data.
+        fx.dialogs.answers.push_back(Answer::Cancel);
+        f.show();
+        f.exit_Click();
+        QVERIFY(f.isVisible());
+    }
+
+    void exitPaths_data() {
+        QTest::addColumn<bool>("titleBar");
+        QTest::addColumn<QString>("location");  // null: nothing typed
+        QTest::addColumn<int>("answer");        // -1: no question expected
+        QTest::addColumn<bool>("exits");
+        const int yes = int(Answer::Yes), no = int(Answer::No);
+        QTest::newRow("nothing unsaved") << false << QString() << -1 << true;
+        QTest::newRow("No gives the data up") << false << "Ort A" << no << true;
+        QTest::newRow("Cancel stays") << false << "Ort A" << int(Answer::Cancel) << false;
+        QTest::newRow("Yes saves, then exits") << false << "Ort A" << yes << true;
+        QTest::newRow("Yes without location") << false << "" << yes << false;
+        // The title bar asks as well, but the window stays whatever the answer.
+        QTest::newRow("title bar, nothing unsaved") << true << QString() << -1 << true;
+        QTest::newRow("title bar, No") << true << "Ort A" << no << false;
+        QTest::newRow("title bar, Yes") << true << "Ort A" << yes << false;
+    }
+    void exitPaths() {
+        QFETCH(bool, titleBar);
+        QFETCH(QString, location);
+        QFETCH(int, answer);
+        QFETCH(bool, exits);
+        WindowFixture fx;
+        Form1& f = *fx.form;
+        int shutdowns = 0;
+        f.beforeExit = [&] { ++shutdowns; };
+        f.show();
+        if (!location.isNull()) {
+            // A key press in a site field is enough, even with no measurement loaded.
+            fx.typeLocation(location.isEmpty() ? QStringLiteral(" ") : location);
+            f.Text3->setText(location);
+        }
+        if (answer >= 0) {
+            fx.dialogs.answers.push_back(static_cast<Answer>(answer));
+        }
+        const QString target = fx.dir.filePath(QStringLiteral("ende.spt"));
+        fx.dialogs.fileAnswers.push_back(target);
+        if (titleBar) {
+            QCOMPARE(f.close(), exits);
+        } else {
+            f.act_exit->trigger();
+        }
+        const auto asked = fx.dialogs.callsOf(Kind::Ask);
+        QCOMPARE(asked.size(), std::size_t(answer < 0 ? 0 : 1));
+        if (answer >= 0) {
+            QCOMPARE(asked[0].title, QStringLiteral("Speichern?"));
+            QCOMPARE(asked[0].text, kSaveQuestion);
+            QCOMPARE(asked[0].buttons, Buttons::YesNoCancel);
+        }
+        const bool saves = answer == int(Answer::Yes) && !location.isEmpty();
+        QCOMPARE(fx.dialogs.callsOf(Kind::SaveFile).size(), std::size_t(saves ? 1 : 0));
+        QCOMPARE(fx.read(target).startsWith("\"spt\",\"Ort A\",\"06.12.26\"\r\n"), saves);
+        if (answer == int(Answer::Yes) && location.isEmpty()) {
+            QCOMPARE(fx.dialogs.messages().last(),
+                     QStringLiteral("Bitte geben Sie Ort und Datum ein! "));
+        }
+        QCOMPARE(f.isVisible(), !exits);
+        QCOMPARE(shutdowns, exits ? 1 : 0);
+        if (titleBar && !exits) {
+            // The data are saved or given up: the second close ends without a question.
+            QVERIFY(f.close());
+            QCOMPARE(fx.dialogs.callsOf(Kind::Ask).size(), std::size_t(1));
+        }
+    }
+
+    void rtfList_data() {
+        QTest::addColumn<bool>("loaded");
+        QTest::addColumn<Answer>("answer");
+        QTest::newRow("OK writes the list") << true << Answer::Ok;
+        QTest::newRow("Cancel in the question") << true << Answer::Cancel;
+        QTest::newRow("nothing loaded") << false << Answer::Ok;
+    }
+    void rtfList() {
+        QFETCH(bool, loaded);
+        QFETCH(Answer, answer);
+        WindowFixture fx;
+        Form1& f = *fx.form;
+        if (loaded) {
+            fx.open(QStringLiteral("messung.spt"), smallSpt());
+        }
+        const QString target = fx.dir.filePath(QStringLiteral("liste.rtf"));
+        fx.dialogs.answers.push_back(answer);
+        fx.dialogs.fileAnswers.push_back(target);
+        f.cmd_datendruck->click();
+        const auto asked = fx.dialogs.callsOf(Kind::Ask);
         QCOMPARE(asked.size(), std::size_t(1));
-        QCOMPARE(asked[0].title, QStringLiteral("Speichern?"));
-        QCOMPARE(asked[0].text, QStringLiteral("Sollen die Aktuellen Daten gespeichert werden?"));
-        QCOMPARE(asked[0].buttons, Buttons::YesNoCancel);
+        QCOMPARE(asked[0].buttons, Buttons::OkCancel);
+        const bool writes = loaded && answer == Answer::Ok;
+        QCOMPARE(fx.dialogs.callsOf(Kind::Inform).size(), std::size_t(writes));
+        const auto saved = fx.dialogs.callsOf(Kind::SaveFile);
+        QCOMPARE(saved.size(), std::size_t(writes));
+        if (!writes) {
+            return;
+        }
+        QCOMPARE(saved[0].filter, QStringLiteral("RichText (*.rtf)"));
+        QVERIFY(saved[0].proposedName.endsWith(QStringLiteral(".rtf")));
+        // Three records: one page head and single-column lines numbered without a leading blank.
+        const QByteArray written = fx.read(target);
+        QVERIFY(written.startsWith("{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1031"));
+        QVERIFY(written.contains("\r\n1\\tab  Zeit: 08:00:00\\tab v = 40 km/h\\par\r\n"));
+        QVERIFY(written.contains("\r\n3\\tab  Zeit: 08:20:00\\tab v = 48 km/h\\par\r\n"));
+        QVERIFY(written.endsWith("\\f1\\fs20\\par}\r\n\r\n"));
+        QCOMPARE(f.session().panel(1), std::string());  // the progress text is gone
     }
-    QCOMPARE(fx.dialogs.callsOf(Kind::SaveFile).size(), std::size_t(saveDialog ? 1 : 0));
-    QCOMPARE(QFileInfo::exists(target), saveDialog);
-    if (!hint.isEmpty()) {
-        QCOMPARE(fx.dialogs.callsOf(Kind::Inform).back().text, hint);
+
+    void csvExportWritesEveryVehicle() {
+        WindowFixture fx;
+        Form1& f = *fx.form;
+        fx.open(QStringLiteral("karte.log"), threeDayLog());
+        // Spaces around the site texts stay in the fields but not in the file.
+        f.Text3->setText(QString::fromUtf8("  Hauptstraße "));
+        const QString target = fx.dir.filePath(QStringLiteral("export.csv"));
+        fx.dialogs.fileAnswers.push_back(target);
+        f.act_export->trigger();
+        QVERIFY(fx.dialogs.messages().isEmpty());
+        const auto saved = fx.dialogs.callsOf(Kind::SaveFile);
+        QCOMPARE(saved[0].filter, QStringLiteral("CSV (*.csv)"));
+        QCOMPARE(saved[0].defaultExt, QStringLiteral("csv"));
+        // All days in stored order; the vehicle with speed 0 takes no number.
+        QCOMPARE(fx.read(target), QByteArray("Hauptstra\xdf"
+                                             "e;03.12.26\r\n"
+                                             "Nr.;Uhrzeit;Geschwindigkeit\r\n"
+                                             " 1;08:00:00;45\r\n"
+                                             " 2;09:00:00;55\r\n"
+                                             " 3;11:00:00;62\r\n"
+                                             " 4;07:00:00;38\r\n"
+                                             " 5;08:30:00;41\r\n"
+                                             " 6;06:00:00;50\r\n"
+                                             " 7;06:10:00;52\r\n"));
     }
-    QCOMPARE(f.isVisible(), !exits);
-    QCOMPARE(shutdowns, exits ? 1 : 0);
-    QCOMPARE(fx.dialogs.unanswered, 0);
-}
-
-void TestForm1Files::titleBarCloseStaysOpenWhileUnsaved() {
-    WindowFixture fx;
-    Form1& f = *fx.form;
-    f.show();
-    fx.typeLocation(QStringLiteral("Ort A"));
-    fx.dialogs.answers.push_back(Answer::No);
-    QVERIFY(!f.close());
-    QVERIFY(f.isVisible());
-    QCOMPARE(fx.dialogs.callsOf(Kind::Ask).size(), std::size_t(1));
-    QVERIFY(f.session().saved());
-    // The second close ends without a question.
-    QVERIFY(f.close());
-    QVERIFY(!f.isVisible());
-    QCOMPARE(fx.dialogs.callsOf(Kind::Ask).size(), std::size_t(1));
-
-    // A Yes that cannot save keeps the window as well.
-    WindowFixture fx2;
-    fx2.form->show();
-    fx2.typeLocation(QStringLiteral("Ort A"));
-    fx2.dialogs.answers.push_back(Answer::Yes);
-    fx2.dialogs.fileAnswers.push_back(fx2.dir.filePath(QStringLiteral("zu.spt")));
-    QVERIFY(!fx2.form->close());
-    QVERIFY(fx2.form->isVisible());
-    QVERIFY(fx2.form->session().saved());
-    QVERIFY(fx2.form->close());
-}
+};
 
 QTEST_MAIN(TestForm1Files)
 #include "test_form1_files.moc"

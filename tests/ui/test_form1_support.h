@@ -1,9 +1,17 @@
 #pragma once
-// Shared set-up of the main-window tests: a window without splash, a pinned "today", a program
-// folder in a temporary directory, scripted dialogs, and small measurement files of our own.
+// Shared set-up of the window tests: a window without splash, a pinned "today", a program folder
+// in a temporary directory, scripted dialogs, small measurement files of our own, and printed PDF
+// files read back with poppler-utils.
 
 #include <QDate>
+#include <QDropEvent>
 #include <QFile>
+#include <QImage>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -42,32 +50,20 @@ inline QByteArray smallSpt() {
            "2,08:20:00,48\r\n";
 }
 
-// A caption as the menu shows it: the Alt key marker dropped, a doubled "&&" kept as one '&'.
-inline QString shownCaption(const QString& text) {
-    QString out;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == QLatin1Char('&')) {
-            ++i;
-            if (i == text.size()) {
-                break;
-            }
-        }
-        out += text[i];
-    }
-    return out;
+inline QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// The Alt key letter of a caption (lower case), or a null character when it has none.
-inline QChar mnemonicOf(const QString& text) {
-    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] == QLatin1Char('&')) {
-            if (text[i + 1] != QLatin1Char('&')) {
-                return text[i + 1].toLower();
-            }
-            ++i;
-        }
-    }
-    return {};
+inline bool saveBytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// The field loses the focus the way a click elsewhere or Tab takes it.
+inline void loseFocus(QWidget* field, Qt::FocusReason reason = Qt::TabFocusReason) {
+    QFocusEvent out(QEvent::FocusOut, reason);
+    QApplication::sendEvent(field, &out);
 }
 
 class WindowFixture {
@@ -82,16 +78,12 @@ class WindowFixture {
 
     QString write(const QString& name, const QByteArray& bytes) const {
         const QString path = dir.filePath(name);
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) {
+        if (!saveBytes(path, bytes)) {
             qFatal("cannot write %s", qPrintable(path));
         }
         return path;
     }
-    static QByteArray read(const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    static QByteArray read(const QString& path) { return fileBytes(path); }
     // Loads `bytes` as "Öffnen" with the dialog answering `name`.
     void open(const QString& name, const QByteArray& bytes) {
         dialogs.fileAnswers.push_back(write(name, bytes));
@@ -102,6 +94,21 @@ class WindowFixture {
         form->Text3->clear();
         QTest::keyClicks(form->Text3, text);
     }
+    // Drags `urls` onto the window and drops them if the window takes the drag; returns whether
+    // it did. A refused drag is dropped all the same, as a careless platform might.
+    bool drop(const QList<QUrl>& urls, const QString& text = {}) {
+        QMimeData mime;
+        mime.setUrls(urls);
+        if (!text.isEmpty()) {
+            mime.setText(text);
+        }
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(form.get(), &enter);
+        QDropEvent event(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(form.get(), &event);
+        return enter.isAccepted();
+    }
+    QString fileName() const { return QString::fromStdString(form->session().fileName()); }
 
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
@@ -109,3 +116,95 @@ class WindowFixture {
 };
 
 }  // namespace korvala::ui::test
+
+namespace print_test {
+
+// An A4 PDF printer whose printable area is the whole paper unless margins are given.
+inline void usePdf(QPrinter& printer, const QString& file, QMarginsF marginsMm = {}) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageMargins(marginsMm, QPageLayout::Millimeter);
+}
+
+inline QString run(const QString& program, const QStringList& args) {
+    QProcess process;
+    process.start(program, args);
+    if (!process.waitForFinished(60000) || process.exitCode() != 0) {
+        return {};
+    }
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+inline int pageCount(const QString& pdf) {
+    const QString info = run(QStringLiteral("pdfinfo"), {pdf});
+    const auto match = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+// The non-empty lines of one page (1-based) as pdftotext -layout lays them out, simplified.
+inline QStringList pageLines(const QString& pdf, int page) {
+    const QString p = QString::number(page);
+    const QString text = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), "-f", p, "-l",
+                                                           p, pdf, QStringLiteral("-")});
+    QStringList lines;
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        if (!line.trimmed().isEmpty()) {
+            lines << line.simplified();
+        }
+    }
+    return lines;
+}
+
+struct Word {
+    QString text;
+    QRectF box;  // points, origin top-left of the page
+};
+
+inline QVector<Word> words(const QString& pdf) {
+    const QString html =
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    static const QRegularExpression tag(
+        QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
+                       "yMax=\"([\\d.]+)\">([^<]*)</word>"));
+    QVector<Word> result;
+    for (auto it = tag.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        result.push_back(
+            {m.captured(5), QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                                   QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
+    }
+    return result;
+}
+
+// The left edge of the first word `text`, in points, or -1.
+inline double leftOf(const QString& pdf, const QString& text) {
+    for (const Word& w : words(pdf)) {
+        if (w.text == text) {
+            return w.box.left();
+        }
+    }
+    return -1;
+}
+
+// The first page rendered at 72 dpi (one pixel per point), or a null image.
+inline QImage render(const QString& pdf) {
+    run(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), "-r", "72", "-f", "1", "-l", "1",
+                                     QStringLiteral("-singlefile"), pdf, pdf});
+    return QImage(pdf + QStringLiteral(".png"));
+}
+
+// Bounding box of the pixels darker than mid grey.
+inline QRect darkArea(const QImage& image) {
+    QRect box;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qGray(image.pixel(x, y)) < 128) {
+                box |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return box;
+}
+
+}  // namespace print_test

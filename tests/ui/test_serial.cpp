@@ -2,8 +2,6 @@
 // device link of the window against the device simulator.
 
 #include <QAction>
-#include <QApplication>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -11,111 +9,93 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 
-#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <unistd.h>
 
-#include <memory>
-
 #include "device/qt/qt_serial_link.h"
+#include "test_form1_support.h"
 #include "ui/device_controller.h"
-#include "ui/form1.h"
-#include "ui/scripted_dialogs.h"
 
 using namespace korvala;
-using korvala::ui::Answer;
-using korvala::ui::DeviceController;
-using korvala::ui::Form1;
-using korvala::ui::ScriptedDialogs;
+using namespace korvala::ui;
+using namespace korvala::ui::test;
 
 namespace {
 
+const QString kNoPort = QStringLiteral("/dev/korvala-no-such-port");
+
 // An in-process pseudo-terminal pair; the test plays the device on the master side.
 struct Pty {
-    int master = -1;
-    int slave = -1;
-    QString slaveName;
-    bool open() {
+    Pty() {
         char name[256] = {};
-        if (openpty(&master, &slave, name, nullptr, nullptr) != 0)
-            return false;
-        slaveName = QString::fromLocal8Bit(name);
-        return true;
+        if (openpty(&master, &slave, name, nullptr, nullptr) == 0) {
+            slaveName = QString::fromLocal8Bit(name);
+        }
     }
-    void closeMaster() {
-        if (master >= 0)
-            ::close(master);
-        master = -1;
-    }
-    ~Pty() {
-        closeMaster();
-        if (slave >= 0)
-            ::close(slave);
+    ~Pty() { closeBoth(); }
+    void closeBoth() {
+        for (int* fd : {&master, &slave}) {
+            if (*fd >= 0) {
+                ::close(*fd);
+            }
+            *fd = -1;
+        }
     }
     std::string readMaster(int timeoutMs) const {
         pollfd p{master, POLLIN, 0};
-        if (::poll(&p, 1, timeoutMs) <= 0)
-            return {};
         char buffer[256];
-        const ssize_t n = ::read(master, buffer, sizeof buffer);
+        const ssize_t n = ::poll(&p, 1, timeoutMs) > 0 ? ::read(master, buffer, sizeof buffer) : 0;
         return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string();
     }
+    int master = -1;
+    int slave = -1;
+    QString slaveName;  // empty when no pseudo-terminal could be opened
 };
 
-// The device simulator as a child process.
+// The device simulator as a child process on a pseudo-terminal of its own; it logs every
+// command it receives and the records it sends.
 struct Simulator {
-    QProcess process;
-    QString slaveName;
-    QString logPath, expectPath;
-
-    bool start(const QTemporaryDir& dir, QStringList args) {
-        logPath = dir.filePath(QStringLiteral("commands.txt"));
-        expectPath = dir.filePath(QStringLiteral("expect.txt"));
-        args << QStringLiteral("--log") << logPath << QStringLiteral("--expect") << expectPath
+    explicit Simulator(QStringList args) {
+        args << QStringLiteral("--log") << dir.filePath(QStringLiteral("commands.txt"))
+             << QStringLiteral("--expect") << dir.filePath(QStringLiteral("expect.txt"))
              << QStringLiteral("--lifetime") << QStringLiteral("120");
         process.start(QStringLiteral(KORVALA_DEVICE_SIM), args);
-        if (!process.waitForStarted(5000))
-            return false;
-        while (!process.canReadLine()) {
-            if (!process.waitForReadyRead(5000))
-                return false;
+        while (process.waitForStarted(5000) && !process.canReadLine()) {
+            if (!process.waitForReadyRead(5000)) {
+                return;
+            }
         }
         slaveName = QString::fromLocal8Bit(process.readLine()).trimmed();
-        return !slaveName.isEmpty();
-    }
-    QByteArray commands() const {
-        QFile f(logPath);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
     ~Simulator() {
         process.kill();
         process.waitForFinished(5000);
     }
+    QByteArray commands() const { return fileBytes(dir.filePath(QStringLiteral("commands.txt"))); }
+    QTemporaryDir dir;
+    QProcess process;
+    QString slaveName;
+};
+
+// The window with its device link on the given ports (the first is port 1).
+struct Device : WindowFixture {
+    explicit Device(const QStringList& ports) : link(ports), controller(*form, link) {
+        form->setDeviceLinkVisible(true);
+    }
+    QtSerialLink link;
+    DeviceController controller;
 };
 
 std::vector<std::string> filledRecords(const Table& records) {
     std::vector<std::string> out;
     for (const Measurement& m : records) {
-        if (m.isEmpty())
-            continue;
-        out.push_back(std::to_string(m.id) + "," + m.time.timeText() + "," + m.speed.text());
+        if (!m.isEmpty()) {
+            out.push_back(std::to_string(m.id) + "," + m.time.timeText() + "," + m.speed.text());
+        }
     }
     return out;
-}
-
-std::unique_ptr<Form1> makeWindow(ScriptedDialogs& dialogs) {
-    ui::Form1Options options;
-    options.showSplash = false;
-    options.today = [] { return QDate(2026, 12, 6); };
-    auto form = std::make_unique<Form1>(dialogs, options);
-    form->setDeviceLinkVisible(true);
-    return form;
 }
 
 }  // namespace
@@ -124,272 +104,206 @@ class TestSerial : public QObject {
     Q_OBJECT
 
   private slots:
-    void portTestOpensAndClosesAnExistingPort();
-    void portTestFailsForMissingPorts();
-    void readsAndWritesOverTheTerminal();
-    void vanishedDeviceClosesThePort();
-    void portMenuListsUsablePortsAndMovesTheCheckMark();
-    void autoOpensTheFirstUsablePort();
-    void transferFromTheSimulatorLoadsItsMeasurement();
-    void cancelEndsTheTransferAndRestoresThePointer();
-    void cardClearingSendsOnlyAfterOk();
-    void shutDownClosesThePort();
+    void linkOnAPseudoTerminal() {
+        Pty pty;
+        if (pty.slaveName.isEmpty()) {
+            QSKIP("no pseudo-terminal available");
+        }
+        QtSerialLink link({pty.slaveName});
+        int lost = 0;
+        link.onLost = [&] { ++lost; };
+        // The port test leaves the port closed, so it can be opened right after.
+        QVERIFY(link.portTest(1));
+        QVERIFY(!link.isOpen());
+        QVERIFY(link.open(1));
+        QCOMPARE(link.openPortNumber(), 1);
+
+        link.write("r");
+        QCOMPARE(pty.readMaster(2000), std::string("r"));  // at once, without a line end
+        const std::string text = "Begin : Mi 04.02.09\r\n,08:15:03,47\r\n";
+        QCOMPARE(::write(pty.master, text.data(), text.size()), ssize_t(text.size()));
+        QTRY_COMPARE(link.bytesAvailable(), int(text.size()));
+        QCOMPARE(link.readAll(), text);  // bytes unchanged: CR LF is not translated
+        QCOMPARE(link.readAll(), std::string());
+
+        // The device vanishes: the port closes by itself.
+        pty.closeBoth();
+        QTRY_VERIFY_WITH_TIMEOUT(!link.isOpen(), 5000);
+        QCOMPARE(lost, 1);
+        QCOMPARE(link.openPortNumber(), 0);
+    }
+
+    void missingPortsFail() {
+        QtSerialLink link({kNoPort});
+        for (int port : {0, 1, 2, QtSerialLink::kMaxPorts + 1}) {
+            QVERIFY(!link.portTest(port));
+        }
+        QVERIFY(!link.open(1));
+        QVERIFY(!link.lastError().isEmpty());
+        // A closed link neither reads nor writes, and does not fail.
+        link.write("p");
+        QCOMPARE(link.readAll(), std::string());
+        QCOMPARE(link.bytesAvailable(), 0);
+    }
+
+    void portMenuAndAuto() {
+        Pty pty;
+        if (pty.slaveName.isEmpty()) {
+            QSKIP("no pseudo-terminal available");
+        }
+        Device d({kNoPort, pty.slaveName});
+        Form1& f = *d.form;
+        // No port chosen yet: the transfer does not start, and the status line says why.
+        f.act_new->trigger();
+        QVERIFY(f.dlg_input->isHidden());
+        QTRY_COMPARE(f.panels[0]->text(), QString::fromUtf8("Keine Schnittstelle geöffnet."));
+
+        emit f.portMenu()->aboutToShow();
+        QVERIFY(!f.act_comp[0]->isEnabled());
+        QCOMPARE(f.act_comp[0]->text(), QStringLiteral("korvala-no-such-port"));
+        QVERIFY(f.act_comp[1]->isEnabled());
+        QCOMPARE(f.act_comp[1]->text(), pty.slaveName.mid(5));
+        QVERIFY(!f.act_comp[2]->isVisible());
+        for (QAction* entry : f.act_comp) {
+            QVERIFY(!entry->isChecked());  // nothing is open
+        }
+        f.act_auto->trigger();  // the first usable port
+        QCOMPARE(d.link.openPortNumber(), 2);
+        QVERIFY(f.act_comp[1]->isChecked());
+        QVERIFY(d.dialogs.calls.empty());
+        // The port in use stays usable in the menu although a second open would fail.
+        emit f.portMenu()->aboutToShow();
+        QVERIFY(f.act_comp[1]->isEnabled());
+
+        // A port that cannot be opened is reported, and no entry claims to be in use.
+        d.controller.comp_Click(1);
+        QCOMPARE(d.dialogs.messages().size(), 1);
+        QVERIFY(d.dialogs.messages()[0].contains(QStringLiteral("korvala-no-such-port")));
+        QVERIFY(!d.link.isOpen());
+        QVERIFY(!f.act_comp[0]->isChecked() && !f.act_comp[1]->isChecked());
+        // Without any usable port AUTO says so.
+        d.link.setPortNames({kNoPort});
+        f.act_auto->trigger();
+        QVERIFY(!d.link.isOpen());
+        QCOMPARE(d.dialogs.messages().size(), 2);
+    }
+
+    void transferFromTheSimulatorLoadsItsMeasurement() {
+        Simulator sim({QStringLiteral("--records"), QStringLiteral("300")});
+        if (sim.slaveName.isEmpty()) {
+            QSKIP("the device simulator could not open a pseudo-terminal");
+        }
+        Device d({sim.slaveName});
+        Form1& f = *d.form;
+        f.Text3->setText(QStringLiteral("Alter Ort"));
+        emit f.portMenu()->aboutToShow();
+        f.act_comp[0]->trigger();
+        QVERIFY(d.link.isOpen());
+
+        QSignalSpy ended(&d.controller, &DeviceController::transferEnded);
+        f.act_new->trigger();
+        QVERIFY(!f.dlg_input->isHidden());
+        QVERIFY(!f.act_saveas->isEnabled());
+        QCOMPARE(f.Text3->text(), QString());
+        QVERIFY(QApplication::overrideCursor() != nullptr);
+
+        QVERIFY(ended.wait(30000));
+        QCOMPARE(ended.at(0).at(0).value<TickOutcome>(), TickOutcome::Completed);
+        QCOMPARE(sim.commands(), QByteArray("r\n"));
+        // Exactly the simulator's records, each at the number of its line in the transfer.
+        const QList<QByteArray> expect =
+            fileBytes(sim.dir.filePath(QStringLiteral("expect.txt"))).trimmed().split('\n');
+        QCOMPARE(expect.first(), QByteArray("begin Begin : Mi 04.02.09 08:15"));
+        std::vector<std::string> expected;
+        for (qsizetype i = 1; i < expect.size(); ++i) {
+            expected.push_back(expect[i].trimmed().toStdString());
+        }
+        QCOMPARE(expected.size(), std::size_t{300});
+        QCOMPARE(filledRecords(f.session().records()), expected);
+
+        QCOMPARE(f.Text4->text(), QStringLiteral("04.02.09"));
+        QCOMPARE(f.panels[0]->text(), QStringLiteral("Einlesen fertig."));
+        QVERIFY(f.dlg_input->isHidden());
+        QVERIFY(!f.inputTimer->isActive());
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        QCOMPARE(f.PB1->value(), kProgressMax);
+        QVERIFY(!f.session().saved());
+        QVERIFY(f.act_saveas->isEnabled() && f.act_export->isEnabled());
+        QVERIFY(!f.act_save->isEnabled());
+        QVERIFY(f.Text6->toPlainText().contains(QStringLiteral("Datum ermittelt:04.02.09")));
+
+        // Unsaved data: the save question comes first, and Cancel keeps everything.
+        d.dialogs.answers = {Answer::Cancel};
+        f.act_new->trigger();
+        QVERIFY(f.dlg_input->isHidden());
+        QCOMPARE(filledRecords(f.session().records()).size(), std::size_t{300});
+        QTest::qWait(300);
+        QCOMPARE(sim.commands(), QByteArray("r\n"));
+    }
+
+    void cancelEndsTheTransferAndRestoresThePointer() {
+        Simulator sim({QStringLiteral("--silent")});
+        if (sim.slaveName.isEmpty()) {
+            QSKIP("the device simulator could not open a pseudo-terminal");
+        }
+        Device d({sim.slaveName});
+        Form1& f = *d.form;
+        d.controller.comp_Click(1);
+        f.act_new->trigger();
+        QVERIFY(d.controller.receiver().receiving());
+        QTest::qWait(700);
+        f.dlg_cancel->click();
+        QVERIFY(!d.controller.receiver().receiving());
+        QVERIFY(!f.inputTimer->isActive());
+        QVERIFY(f.dlg_input->isHidden());
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        QVERIFY(f.session().inText().empty());
+        QVERIFY(f.session().records().empty());
+    }
+
+    void cardClearingSendsOnlyAfterOk() {
+        Simulator sim({QStringLiteral("--silent")});
+        if (sim.slaveName.isEmpty()) {
+            QSKIP("the device simulator could not open a pseudo-terminal");
+        }
+        Device d({sim.slaveName});
+        Form1& f = *d.form;
+        // Closed port: the question is asked, nothing is sent.
+        d.dialogs.answers = {Answer::Ok};
+        f.act_loeschen->trigger();
+        QCOMPARE(d.dialogs.calls.size(), std::size_t{1});
+        QCOMPARE(d.dialogs.calls[0].text,
+                 QString::fromUtf8("Sollen die SD-Karte gelöscht werden?"));
+        QCOMPARE(d.dialogs.calls[0].buttons, Buttons::OkCancel);
+
+        d.controller.comp_Click(1);
+        d.dialogs.answers = {Answer::Cancel};
+        f.act_loeschen->trigger();
+        d.dialogs.answers = {Answer::Ok};
+        f.act_loeschen->trigger();
+        QTRY_COMPARE(sim.commands(), QByteArray("p\n"));
+        QTest::qWait(300);
+        QCOMPARE(sim.commands(), QByteArray("p\n"));
+        QVERIFY(f.session().saved());
+    }
+
+    void shutDownClosesThePort() {
+        Pty pty;
+        if (pty.slaveName.isEmpty()) {
+            QSKIP("no pseudo-terminal available");
+        }
+        bool earlierHookRan = false;
+        WindowFixture fx;
+        fx.form->beforeExit = [&] { earlierHookRan = true; };
+        QtSerialLink link({pty.slaveName});
+        DeviceController controller(*fx.form, link);
+        controller.comp_Click(1);
+        QVERIFY(link.isOpen());
+        fx.form->act_exit->trigger();
+        QVERIFY(!link.isOpen());
+        QVERIFY(earlierHookRan);
+    }
 };
-
-void TestSerial::portTestOpensAndClosesAnExistingPort() {
-    Pty pty;
-    if (!pty.open())
-        QSKIP("no pseudo-terminal available");
-    QtSerialLink link({pty.slaveName});
-    QVERIFY(link.portTest(1));
-    QVERIFY(!link.isOpen());
-    // Closed again: it can be opened for use right after the test.
-    QVERIFY(link.open(1));
-    QCOMPARE(link.openPortNumber(), 1);
-    link.close();
-    QVERIFY(link.portTest(1));
-}
-
-void TestSerial::portTestFailsForMissingPorts() {
-    QtSerialLink link({QStringLiteral("/dev/korvala-no-such-port")});
-    QVERIFY(!link.portTest(1));
-    QVERIFY(!link.portTest(0));
-    QVERIFY(!link.portTest(2));
-    QVERIFY(!link.portTest(QtSerialLink::kMaxPorts + 1));
-    QVERIFY(!link.open(1));
-    QVERIFY(!link.isOpen());
-    QVERIFY(!link.lastError().isEmpty());
-    // A closed link neither reads nor writes, and does not fail.
-    link.write("p");
-    QCOMPARE(link.readAll(), std::string());
-    QCOMPARE(link.bytesAvailable(), 0);
-}
-
-void TestSerial::readsAndWritesOverTheTerminal() {
-    Pty pty;
-    if (!pty.open())
-        QSKIP("no pseudo-terminal available");
-    QtSerialLink link({pty.slaveName});
-    QVERIFY(link.open(1));
-
-    link.write("r");
-    QCOMPARE(pty.readMaster(2000), std::string("r"));  // at once, without a line end
-
-    const std::string text = "Begin : Mi 04.02.09\r\n,08:15:03,47\r\n";
-    QCOMPARE(::write(pty.master, text.data(), text.size()), static_cast<ssize_t>(text.size()));
-    QTRY_COMPARE(link.bytesAvailable(), static_cast<int>(text.size()));
-    QCOMPARE(link.readAll(), text);  // bytes unchanged: CR LF is not translated
-    QCOMPARE(link.bytesAvailable(), 0);
-    QCOMPARE(link.readAll(), std::string());
-}
-
-void TestSerial::vanishedDeviceClosesThePort() {
-    Pty pty;
-    if (!pty.open())
-        QSKIP("no pseudo-terminal available");
-    QtSerialLink link({pty.slaveName});
-    int lost = 0;
-    link.onLost = [&] { ++lost; };
-    QVERIFY(link.open(1));
-    ::close(pty.slave);
-    pty.slave = -1;
-    pty.closeMaster();
-    QTRY_VERIFY_WITH_TIMEOUT(!link.isOpen(), 5000);
-    QCOMPARE(lost, 1);
-    QCOMPARE(link.openPortNumber(), 0);
-}
-
-void TestSerial::portMenuListsUsablePortsAndMovesTheCheckMark() {
-    Pty pty;
-    if (!pty.open())
-        QSKIP("no pseudo-terminal available");
-    ScriptedDialogs dialogs;
-    auto form = makeWindow(dialogs);
-    QtSerialLink link({QStringLiteral("/dev/korvala-no-such-port"), pty.slaveName});
-    DeviceController controller(*form, link);
-
-    // No port chosen yet: the transfer does not start, and the status line says why.
-    form->act_new->trigger();
-    QVERIFY(form->dlg_input->isHidden());
-    QVERIFY(!form->inputTimer->isActive());
-    QTRY_COMPARE(form->panels[0]->text(), QString::fromUtf8("Keine Schnittstelle geöffnet."));
-
-    emit form->portMenu()->aboutToShow();
-    // Nothing is open, so no entry carries the check mark.
-    for (QAction* entry : form->act_comp)
-        QVERIFY(!entry->isChecked());
-    QVERIFY(form->act_comp[0]->isVisible());
-    QVERIFY(!form->act_comp[0]->isEnabled());
-    QCOMPARE(form->act_comp[0]->text(), QStringLiteral("korvala-no-such-port"));
-    QVERIFY(form->act_comp[1]->isEnabled());
-    QCOMPARE(form->act_comp[1]->text(), pty.slaveName.mid(5));
-    QVERIFY(!form->act_comp[2]->isVisible());
-
-    form->act_comp[1]->trigger();
-    QCOMPARE(link.openPortNumber(), 2);
-    QVERIFY(form->act_comp[1]->isChecked());
-    QVERIFY(!form->act_comp[0]->isChecked());
-    // The port in use stays usable in the menu although a second open would fail.
-    emit form->portMenu()->aboutToShow();
-    QVERIFY(form->act_comp[1]->isEnabled());
-
-    // A port that cannot be opened is reported, and no entry claims to be in use.
-    controller.comp_Click(1);
-    QCOMPARE(dialogs.callsOf(ScriptedDialogs::Kind::Inform).size(), std::size_t{1});
-    QVERIFY(dialogs.messages().constLast().contains(QStringLiteral("korvala-no-such-port")));
-    QVERIFY(!link.isOpen());
-    QVERIFY(!form->act_comp[0]->isChecked());
-    QVERIFY(!form->act_comp[1]->isChecked());
-}
-
-void TestSerial::autoOpensTheFirstUsablePort() {
-    Pty pty;
-    if (!pty.open())
-        QSKIP("no pseudo-terminal available");
-    ScriptedDialogs dialogs;
-    auto form = makeWindow(dialogs);
-    QtSerialLink link({QStringLiteral("/dev/korvala-no-such-port"), pty.slaveName});
-    DeviceController controller(*form, link);
-
-    form->act_auto->trigger();
-    QCOMPARE(link.openPortNumber(), 2);
-    QVERIFY(form->act_comp[1]->isChecked());
-    QVERIFY(dialogs.calls.empty());
-
-    QtSerialLink none({QStringLiteral("/dev/korvala-no-such-port")});
-    DeviceController second(*form, none);
-    second.auto_Click();
-    QVERIFY(!none.isOpen());
-    QCOMPARE(dialogs.callsOf(ScriptedDialogs::Kind::Inform).size(), std::size_t{1});
-}
-
-void TestSerial::transferFromTheSimulatorLoadsItsMeasurement() {
-    QTemporaryDir dir;
-    Simulator sim;
-    if (!sim.start(dir, {QStringLiteral("--records"), QStringLiteral("300")}))
-        QSKIP("the device simulator could not open a pseudo-terminal");
-    ScriptedDialogs dialogs;
-    auto form = makeWindow(dialogs);
-    form->Text3->setText(QStringLiteral("Alter Ort"));
-    QtSerialLink link({sim.slaveName});
-    DeviceController controller(*form, link);
-    emit form->portMenu()->aboutToShow();
-    form->act_comp[0]->trigger();
-    QVERIFY(link.isOpen());
-
-    QSignalSpy ended(&controller, &DeviceController::transferEnded);
-    form->act_new->trigger();
-    QVERIFY(!form->dlg_input->isHidden());
-    QVERIFY(form->inputTimer->isActive());
-    QVERIFY(!form->act_saveas->isEnabled());
-    QCOMPARE(form->Text3->text(), QString());
-    QVERIFY(QApplication::overrideCursor() != nullptr);
-
-    QVERIFY(ended.wait(30000));
-    QCOMPARE(ended.at(0).at(0).value<TickOutcome>(), TickOutcome::Completed);
-    QCOMPARE(sim.commands(), QByteArray("r\n"));
-
-    // Exactly the simulator's records, each at the number of its line in the transfer.
-    QFile expectFile(sim.expectPath);
-    QVERIFY(expectFile.open(QIODevice::ReadOnly));
-    QCOMPARE(expectFile.readLine().trimmed(), QByteArray("begin Begin : Mi 04.02.09 08:15"));
-    std::vector<std::string> expected;
-    while (!expectFile.atEnd())
-        expected.push_back(expectFile.readLine().trimmed().toStdString());
-    QCOMPARE(expected.size(), std::size_t{300});
-    QCOMPARE(filledRecords(form->session().records()), expected);
-
-    QCOMPARE(form->Text4->text(), QStringLiteral("04.02.09"));
-    QCOMPARE(form->panels[0]->text(), QStringLiteral("Einlesen fertig."));
-    QVERIFY(form->dlg_input->isHidden());
-    QVERIFY(!form->inputTimer->isActive());
-    QCOMPARE(QApplication::overrideCursor(), nullptr);
-    QCOMPARE(form->PB1->value(), kProgressMax);
-    QVERIFY(!form->session().saved());
-    QVERIFY(form->act_saveas->isEnabled());
-    QVERIFY(form->act_export->isEnabled());
-    QVERIFY(!form->act_save->isEnabled());
-    QVERIFY(form->Text6->toPlainText().contains(QStringLiteral("Datum ermittelt:04.02.09")));
-
-    // Unsaved data: the save question comes first, and Cancel keeps everything.
-    dialogs.answers = {Answer::Cancel};
-    form->act_new->trigger();
-    QVERIFY(form->dlg_input->isHidden());
-    QCOMPARE(filledRecords(form->session().records()).size(), std::size_t{300});
-    QTest::qWait(300);
-    QCOMPARE(sim.commands(), QByteArray("r\n"));
-}
-
-void TestSerial::cancelEndsTheTransferAndRestoresThePointer() {
-    QTemporaryDir dir;
-    Simulator sim;
-    if (!sim.start(dir, {QStringLiteral("--silent")}))
-        QSKIP("the device simulator could not open a pseudo-terminal");
-    ScriptedDialogs dialogs;
-    auto form = makeWindow(dialogs);
-    QtSerialLink link({sim.slaveName});
-    DeviceController controller(*form, link);
-    controller.comp_Click(1);
-
-    form->act_new->trigger();
-    QVERIFY(controller.receiver().receiving());
-    QTest::qWait(700);
-    form->dlg_cancel->click();
-    QVERIFY(!controller.receiver().receiving());
-    QVERIFY(!form->inputTimer->isActive());
-    QVERIFY(form->dlg_input->isHidden());
-    QCOMPARE(QApplication::overrideCursor(), nullptr);
-    QVERIFY(form->session().inText().empty());
-    QVERIFY(form->session().records().empty());
-}
-
-void TestSerial::cardClearingSendsOnlyAfterOk() {
-    QTemporaryDir dir;
-    Simulator sim;
-    if (!sim.start(dir, {QStringLiteral("--silent")}))
-        QSKIP("the device simulator could not open a pseudo-terminal");
-    ScriptedDialogs dialogs;
-    auto form = makeWindow(dialogs);
-    QtSerialLink link({sim.slaveName});
-    DeviceController controller(*form, link);
-
-    // Closed port: the question is asked, nothing is sent.
-    dialogs.answers = {Answer::Ok};
-    form->act_loeschen->trigger();
-    QCOMPARE(dialogs.calls.size(), std::size_t{1});
-    QCOMPARE(dialogs.calls[0].title, QString::fromUtf8("Karte Löschen?"));
-    QCOMPARE(dialogs.calls[0].text, QString::fromUtf8("Sollen die SD-Karte gelöscht werden?"));
-    QVERIFY(dialogs.calls[0].buttons == ui::Buttons::OkCancel);
-
-    controller.comp_Click(1);
-    dialogs.answers = {Answer::Cancel};
-    form->act_loeschen->trigger();
-    const QString status = form->panels[0]->text();
-    dialogs.answers = {Answer::Ok};
-    form->act_loeschen->trigger();
-    QTRY_COMPARE(sim.commands(), QByteArray("p\n"));
-    QTest::qWait(300);
-    QCOMPARE(sim.commands(), QByteArray("p\n"));
-    QCOMPARE(form->panels[0]->text(), status);
-    QVERIFY(form->session().saved());
-}
-
-void TestSerial::shutDownClosesThePort() {
-    Pty pty;
-    if (!pty.open())
-        QSKIP("no pseudo-terminal available");
-    ScriptedDialogs dialogs;
-    auto form = makeWindow(dialogs);
-    bool earlierHookRan = false;
-    form->beforeExit = [&] { earlierHookRan = true; };
-    QtSerialLink link({pty.slaveName});
-    DeviceController controller(*form, link);
-    controller.comp_Click(1);
-    QVERIFY(link.isOpen());
-    form->beforeExit();
-    QVERIFY(!link.isOpen());
-    QVERIFY(earlierHookRan);
-}
 
 QTEST_MAIN(TestSerial)
 #include "test_serial.moc"
