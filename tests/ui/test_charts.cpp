@@ -2,15 +2,8 @@
 // window drives and prints them.
 
 #include <QBarCategoryAxis>
-#include <QBarSeries>
-#include <QBarSet>
 #include <QChart>
-#include <QLabel>
 #include <QLineSeries>
-#include <QPieSeries>
-#include <QPieSlice>
-#include <QScrollBar>
-#include <QToolButton>
 
 #include "output/print/printer_choice.h"
 #include "test_form1_support.h"
@@ -29,8 +22,6 @@ namespace {
 // 08:00 + i.
 DayStats sampleDay() {
     DayStats stats;
-    stats.classUpper = {30, 50, 60};
-    stats.classCounts = {4, 9, 12};
     stats.firstHour = 7;
     for (int i = 0; i < 24; ++i) {
         stats.hourCount[i] = static_cast<std::int16_t>(i + 1);
@@ -40,59 +31,14 @@ DayStats sampleDay() {
     return stats;
 }
 
-template <typename Series>
-Series* onlySeries(QChart* chart) {
-    const auto series = chart->series();
-    return series.size() == 1 ? qobject_cast<Series*>(series.first()) : nullptr;
-}
-
-QStringList barLabels(QChart* chart) {
-    QStringList labels;
-    for (QBarSet* set : onlySeries<QBarSeries>(chart)->barSets()) {
-        labels << set->label();
-    }
-    return labels;
-}
-
 }  // namespace
 
 class TestCharts : public QObject {
     Q_OBJECT
 
   private slots:
-    void speedChartShowsOneEntryPerClass() {
-        SpeedChart chart;
-        chart.speedChart(sampleDay());
-        const QStringList expected{QStringLiteral(" 20 - 29 km/h  4 KFZ  "),
-                                   QStringLiteral(" 40 - 49 km/h  9 KFZ  "),
-                                   QStringLiteral(" 50 - 59 km/h  12 KFZ  ")};
-        QCOMPARE(barLabels(chart.chart()), expected);
-        QCOMPARE(onlySeries<QBarSeries>(chart.chart())->barSets().at(2)->at(0), 12.0);
-        QCOMPARE(chart.legendTexts(), expected);
-
-        chart.setChartType(chart_type::Pie);
-        auto* pie = onlySeries<QPieSeries>(chart.chart());
-        QCOMPARE(pie->count(), 3);
-        QCOMPARE(pie->slices().at(1)->label(), expected[1]);
-        QCOMPARE(pie->slices().at(1)->value(), 9.0);
-        // A new day keeps the pie; an unknown type number changes nothing.
-        DayStats next;
-        next.classUpper = {10};
-        next.classCounts = {2};
-        chart.speedChart(next);
-        chart.setChartType(chart_type::Line);
-        pie = onlySeries<QPieSeries>(chart.chart());
-        QCOMPARE(pie->count(), 1);
-        QCOMPARE(pie->slices().at(0)->label(), QStringLiteral(" 0 - 9 km/h  2 KFZ  "));
-
-        chart.setChartType(chart_type::Bar);
-        chart.speedChart(DayStats{});
-        QVERIFY(barLabels(chart.chart()).isEmpty());
-        QVERIFY(chart.legendTexts().isEmpty());
-    }
-
     // The length scroll bar (VScroll2) sets how many hours follow the first one shown, the
-    // start bar (HScroll2) which hour comes first.
+    // start bar (HScroll2) which hour comes first; a longer window pulls the start back.
     void hourWindow_data() {
         QTest::addColumn<int>("length");
         QTest::addColumn<int>("start");
@@ -101,7 +47,7 @@ class TestCharts : public QObject {
         QTest::addColumn<int>("rows");
         QTest::newRow("whole day") << 23 << 0 << 1 << QStringList{"08:00", "07:00"} << 24;
         QTest::newRow("one hour") << 0 << 3 << 24 << QStringList{"11:00", "11:00"} << 1;
-        QTest::newRow("start at its end") << 10 << 20 << 14 << QStringList{"22:00", ""} << 11;
+        QTest::newRow("start pulled back") << 10 << 20 << 14 << QStringList{"22:00", ""} << 11;
         // 25 rows: the last one is empty, the axis still offers 25 places.
         QTest::newRow("full window") << 24 << 1 << 0 << QStringList{"08:00", ""} << 25;
     }
@@ -113,8 +59,9 @@ class TestCharts : public QObject {
         QFETCH(int, rows);
         HourChart chart;
         chart.setStats(sampleDay());
-        chart.VScroll2()->setValue(length);
+        chart.VScroll2()->setValue(0);
         chart.HScroll2()->setValue(start);
+        chart.VScroll2()->setValue(length);
         QCOMPARE(chart.HScroll2()->maximum(), startMaximum);
         QCOMPARE(chart.rowLabels().size(), rows);
         QCOMPARE((QStringList{chart.rowLabels().first(), chart.rowLabels().last()}), labels);
@@ -124,34 +71,8 @@ class TestCharts : public QObject {
         QCOMPARE(axis->count(), rows);
     }
 
-    void widerWindowPullsTheStartBackOnce() {
-        HourChart chart;
-        chart.setStats(sampleDay());
-        chart.VScroll2()->setValue(10);
-        chart.HScroll2()->setValue(14);  // at its end: slots 14..24
-        QSignalSpy redraws(&chart, &HourChart::redrawn);
-        chart.VScroll2()->setValue(12);
-        QCOMPARE(chart.HScroll2()->value(), 12);
-        QCOMPARE(chart.rowLabels().first(), QStringLiteral("20:00"));
-        QCOMPARE(redraws.count(), 2);   // for the new length, and for the corrected start
-        chart.VScroll2()->setValue(2);  // a narrower window leaves the start alone
-        QCOMPARE(chart.HScroll2()->value(), 12);
-
-        // Dragging: the start follows the thumb, the length waits for its release.
-        redraws.clear();
-        chart.HScroll2()->setSliderDown(true);
-        chart.HScroll2()->setSliderPosition(4);
-        QCOMPARE(redraws.count(), 1);
-        chart.HScroll2()->setSliderDown(false);
-        redraws.clear();
-        chart.VScroll2()->setSliderDown(true);
-        chart.VScroll2()->setSliderPosition(8);
-        QCOMPARE(redraws.count(), 0);
-        chart.VScroll2()->setSliderDown(false);
-        QCOMPARE(chart.rowLabels().size(), 9);
-    }
-
-    void hourChartKeepsTypeAndWindowAndShowsPickedCounts() {
+    // A click on a point shows its number; a click beside the rows changes nothing.
+    void clickOnAPointShowsItsNumber() {
         HourChart chart;
         chart.resize(800, 500);
         chart.show();
@@ -159,29 +80,17 @@ class TestCharts : public QObject {
         chart.setStats(sampleDay());
         chart.VScroll2()->setValue(3);
         QChart* c = chart.chartView()->chart();
-        auto* bars = onlySeries<QBarSeries>(c);
-        // A real click in the middle of the third bar (value 3).
-        const QPointF inScene = c->mapToScene(c->mapToPosition(QPointF(2, 1.5), bars));
+        // A real click in the middle of the third bar.
+        const QPointF inScene = c->mapToScene(c->mapToPosition(QPointF(2, 1.5), c->series()[0]));
         QTest::mouseClick(chart.chartView()->viewport(), Qt::LeftButton, {},
                           chart.chartView()->mapFromScene(inScene));
         QCOMPARE(chart.Label4()->text(), QStringLiteral(" 3 KFZ"));
-
         chart.setChartType(chart_type::Line);
-        chart.setChartType(chart_type::Pie);  // not a type of this chart
-        chart.HScroll2()->setValue(2);
-        DayStats quiet = sampleDay();
-        quiet.hourCount.fill(0);
-        chart.setStats(quiet);
-        QCOMPARE(chart.chartType(), chart_type::Line);
-        QCOMPARE(chart.VScroll2()->value(), 3);
-        QCOMPARE(chart.rowLabels().first(), QStringLiteral("10:00"));
-        QCOMPARE(chart.rowValues(), QVector<int>(4, 0));
-        auto* line = onlySeries<QLineSeries>(chart.chartView()->chart());
-        QCOMPARE(line->count(), 4);
-        emit line->clicked(QPointF(2.8, 17));  // the nearest point: the fourth
-        QCOMPARE(chart.Label4()->text(), QStringLiteral(" 4 KFZ"));
-        emit line->clicked(QPointF(40, 0));  // outside the window's rows: nothing
-        QCOMPARE(chart.Label4()->text(), QStringLiteral(" 4 KFZ"));
+        auto* line = qobject_cast<QLineSeries*>(chart.chartView()->chart()->series().value(0));
+        emit line->clicked(QPointF(0.8, 17));  // the nearest point: the second
+        QCOMPARE(chart.Label4()->text(), QStringLiteral(" 2 KFZ"));
+        emit line->clicked(QPointF(40, 0));
+        QCOMPARE(chart.Label4()->text(), QStringLiteral(" 2 KFZ"));
     }
 
     void chartsFollowEveryEvaluationAndKeepTheirTypes() {
@@ -213,25 +122,8 @@ class TestCharts : public QObject {
         QCOMPARE(views.hour->chartType(), chart_type::Bar);
     }
 
-    void printButtonsPreviewWithTheirDivisor() {
-        WindowFixture fx;
-        wireChartsAndPrinting(*fx.form);
-        fx.open(QStringLiteral("drei.log"), threeDayLog());
-        QVector<int> divisors;
-        fx.dialogs.onModal = [&](QDialog& dialog) {
-            auto* preview = qobject_cast<Druck*>(&dialog);
-            divisors << preview->faktor();
-            QVERIFY(!preview->picture().boundingRect().isEmpty());
-            preview->Command1()->click();  // the scripted printer dialog cancels
-            preview->Command2()->click();
-        };
-        QTest::mouseClick(fx.form->cmd_printCh1, Qt::LeftButton);
-        QTest::mouseClick(fx.form->cmd_printCh2, Qt::LeftButton);
-        QCOMPARE(divisors, (QVector<int>{2, 1}));
-        QCOMPARE(fx.dialogs.callsOf(ScriptedDialogs::Kind::Modal).size(), std::size_t(2));
-        QCOMPARE(fx.dialogs.callsOf(ScriptedDialogs::Kind::ChoosePrinter).size(), std::size_t(2));
-    }
-
+    // The chart buttons show the chart in the preview (the speed chart at half size), which
+    // prints it; the report button prints the report text.
     void printButtonsPrintToTheChosenPdf() {
         WindowFixture fx;
         QString target;
@@ -240,18 +132,25 @@ class TestCharts : public QObject {
             return true;
         });
         fx.open(QStringLiteral("drei.log"), threeDayLog());
-        target = fx.dir.filePath(QStringLiteral("report.pdf"));
-        QTest::mouseClick(fx.form->cmd_printProtokoll, Qt::LeftButton);
-        QCOMPARE(print_test::pageCount(target), 1);
-        const QStringList lines = print_test::pageLines(target, 1);
-        QCOMPARE(lines.first(), QStringLiteral("Report"));
-        QVERIFY(lines.contains(QStringLiteral("Messungen: 3")));
-        QCOMPARE(lines.last(), QStringLiteral("Seite 1"));
-
-        target = fx.dir.filePath(QStringLiteral("hours.pdf"));
-        fx.dialogs.onModal = [](QDialog& d) { qobject_cast<Druck*>(&d)->Command1()->click(); };
-        QTest::mouseClick(fx.form->cmd_printCh2, Qt::LeftButton);
-        QCOMPARE(print_test::pageCount(target), 1);
+        QVector<int> divisors;
+        fx.dialogs.onModal = [&](QDialog& dialog) {
+            divisors << qobject_cast<Druck*>(&dialog)->faktor();
+            qobject_cast<Druck*>(&dialog)->Command1()->click();
+        };
+        for (QToolButton* button :
+             {fx.form->cmd_printCh1, fx.form->cmd_printCh2, fx.form->cmd_printProtokoll}) {
+            target = fx.dir.filePath(button->objectName() + QStringLiteral(".pdf"));
+            QTest::mouseClick(button, Qt::LeftButton);
+            QCOMPARE(print_test::pageCount(target), 1);
+        }
+        QCOMPARE(divisors, (QVector<int>{2, 1}));
+        QVERIFY(print_test::pageLines(fx.dir.filePath(QStringLiteral("cmd_printCh1.pdf")), 1)
+                    .filter(QRegularExpression(QStringLiteral("^50 - 59 k")))
+                    .size() == 1);
+        const QStringList report = print_test::pageLines(target, 1);
+        QCOMPARE(report.first(), QStringLiteral("Report"));
+        QVERIFY(report.contains(QStringLiteral("Messungen: 3")));
+        QCOMPARE(report.last(), QStringLiteral("Seite 1"));
     }
 };
 

@@ -1,9 +1,6 @@
 // The data folder of an installed program: the fallback to the user's own folder, the samples it
 // receives once, and what happens when neither folder can be written.
 
-#include <QScopeGuard>
-#include <QStandardPaths>
-
 #include "test_form1_support.h"
 #include "ui/data_folder.h"
 

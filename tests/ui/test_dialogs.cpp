@@ -1,12 +1,6 @@
 // The real message and file dialogs behind the Dialogs interface, and the date/time dialog that
 // writes the device's clock file onto a card drive.
 
-#include <QCalendarWidget>
-#include <QCheckBox>
-#include <QFileDialog>
-#include <QMessageBox>
-#include <QPushButton>
-
 #include "test_form1_support.h"
 #include "ui/datandtime.h"
 #include "ui/qt_dialogs.h"

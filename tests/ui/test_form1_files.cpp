@@ -2,19 +2,6 @@
 // exports, and the ways out of the program. Which boxes are shown, what is written byte for byte,
 // and that no path loses data or overwrites a file without a question.
 
-#include <QAction>
-#include <QApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QScopeGuard>
-#include <QTableView>
-#include <QTextEdit>
-#include <QToolButton>
-#include <QUrl>
-
 #include "test_form1_support.h"
 #include "ui/day_grid_model.h"
 
@@ -26,6 +13,8 @@ namespace {
 
 const QString kSaveQuestion = QStringLiteral("Sollen die Aktuellen Daten gespeichert werden?");
 const QString kNoSite = QStringLiteral("Ort oder Datum ist nicht eingegeben!");
+const QString kOverwrite =
+    QString::fromUtf8("Die Datei existiert bereits. Möchten Sie diese Überschreiben? ");
 
 // smallSpt() saved again under `location` (Windows-1252): the remark comes back from reading with a
 // CR LF at its end, and its own line end follows it, so the file gains an empty line before "<>".
@@ -243,64 +232,62 @@ class TestForm1Files : public QObject {
         QCOMPARE(f.lbl_ds->text(), QStringLiteral("3"));
     }
 
-    void writingNeedsLocationAndDate_data() {
+    // Saving and the exports need a site, and ask before they replace a file.
+    void writers_data() {
         QTest::addColumn<Target>("target");
         QTest::addColumn<QString>("location");
         QTest::addColumn<QString>("date");
-        QTest::newRow("save, empty location") << Target::Spt << ""
-                                              << "03.12.26";
-        QTest::newRow("save, one-letter location") << Target::Spt << "A"
-                                                   << "03.12.26";
-        QTest::newRow("save, one-letter date") << Target::Spt << "Ort"
-                                               << "3";
-        QTest::newRow("CSV, one-letter location") << Target::Csv << "A"
-                                                  << "03.12.26";
+        QTest::addColumn<QString>("file");     // "alt" exists beforehand
+        QTest::addColumn<int>("answer");       // to the overwrite question; -1: not asked
+        QTest::addColumn<QString>("message");  // the start of the last message; empty: the question
+        const QString day = QStringLiteral("03.12.26");
+        const QString alt = QStringLiteral("alt"), neu = QStringLiteral("neu");
+        const int yes = int(Answer::Yes), no = int(Answer::No);
+        for (const auto& [name, target] :
+             {std::pair{"spt", Target::Spt}, {"CSV", Target::Csv}, {"RTF list", Target::Rtf}}) {
+            QTest::addRow("%s, Ja replaces", name) << target << "Ort A" << day << alt << yes << "";
+            QTest::addRow("%s, Nein keeps", name) << target << "Ort A" << day << alt << no << "";
+        }
+        QTest::newRow("spt, empty location") << Target::Spt << "" << day << neu << -1 << kNoSite;
+        QTest::newRow("spt, one-letter location")
+            << Target::Spt << "A" << day << neu << -1 << kNoSite;
+        QTest::newRow("spt, one-letter date") << Target::Spt << "Ort"
+                                              << "3" << neu << -1 << kNoSite;
         QTest::newRow("CSV, empty date") << Target::Csv << "Ort"
-                                         << "";
+                                         << "" << neu << -1 << kNoSite;
+        QTest::newRow("spt, missing folder") << Target::Spt << "Ort A" << day << "x/y.spt" << -1
+                                             << "Die Datei konnte nicht gespeichert werden:";
     }
-    void writingNeedsLocationAndDate() {
+    void writers() {
         QFETCH(Target, target);
         QFETCH(QString, location);
         QFETCH(QString, date);
-        WindowFixture fx;
-        fx.open(QStringLiteral("karte.log"), threeDayLog());
-        fx.form->Text3->setText(location);
-        fx.form->Text4->setText(date);
-        startWriting(fx, target);
-        QCOMPARE(fx.dialogs.messages(), QStringList{kNoSite});
-        QVERIFY(fx.dialogs.callsOf(Kind::SaveFile).empty());
-    }
-
-    void overwriteQuestion_data() {
-        QTest::addColumn<Target>("target");
-        QTest::addColumn<bool>("agree");
-        for (const auto& [name, target] :
-             {std::pair{"spt", Target::Spt}, {"CSV", Target::Csv}, {"RTF list", Target::Rtf}}) {
-            QTest::addRow("%s, Yes writes", name) << target << true;
-            QTest::addRow("%s, No keeps the old file", name) << target << false;
-        }
-    }
-    void overwriteQuestion() {
-        QFETCH(Target, target);
-        QFETCH(bool, agree);
+        QFETCH(QString, file);
+        QFETCH(int, answer);
+        QFETCH(QString, message);
         WindowFixture fx;
         Form1& f = *fx.form;
         fx.open(QStringLiteral("messung.spt"), smallSpt());
-        fx.typeLocation(QStringLiteral("Ort A"));
-        const QString existing = fx.write(QStringLiteral("alt"), "alter Inhalt");
-        fx.dialogs.fileAnswers.push_back(existing);
-        fx.dialogs.answers.push_back(agree ? Answer::Yes : Answer::No);
+        fx.typeLocation(QStringLiteral("Ort"));
+        f.Text3->setText(location);
+        f.Text4->setText(date);
+        const QString path = fx.dir.filePath(file);
+        if (answer >= 0) {
+            fx.write(file, "alter Inhalt");
+            fx.dialogs.answers.push_back(static_cast<Answer>(answer));
+        }
+        fx.dialogs.fileAnswers.push_back(path);
         startWriting(fx, target);
-        const auto asked = fx.dialogs.callsOf(Kind::Ask);
-        QCOMPARE(asked.back().title, QString::fromUtf8("Überschreiben"));
-        QCOMPARE(
-            asked.back().text,
-            QString::fromUtf8("Die Datei existiert bereits. Möchten Sie diese Überschreiben? "));
-        QCOMPARE(asked.back().buttons, Buttons::YesNo);
-        QCOMPARE(fx.read(existing) == "alter Inhalt", !agree);
+        const QStringList shown = fx.dialogs.messages();
+        const bool writes = message.isEmpty() && answer != int(Answer::No);
+        QCOMPARE(shown.contains(kOverwrite), answer >= 0);
+        QVERIFY(shown.value(shown.size() - 1).startsWith(message.isEmpty() ? kOverwrite : message));
+        QCOMPARE(fx.dialogs.callsOf(Kind::SaveFile).size(), std::size_t(message != kNoSite));
+        QCOMPARE(fx.read(path) == "alter Inhalt", answer == int(Answer::No));
+        QCOMPARE(fx.read(path).isEmpty(), answer < 0 && !writes);
         if (target == Target::Spt) {
-            QCOMPARE(f.session().saved(), agree);
-            QCOMPARE(fx.fileName(), agree ? existing : QString());
+            QCOMPARE(f.session().saved(), writes);
+            QVERIFY(answer < 0 || fx.fileName() == (writes ? path : QString()));
         }
     }
 
@@ -374,26 +361,6 @@ class TestForm1Files : public QObject {
         QVERIFY(fx.read(target).startsWith("\"spt\",\"Ort A\",\"03.12.26\"\r\n"));
         QCOMPARE(fx.fileName(), target);
         QVERIFY(f.session().saved());
-    }
-
-    void writeErrorIsReported() {
-        WindowFixture fx;
-        Form1& f = *fx.form;
-        fx.open(QStringLiteral("karte.log"), threeDayLog());
-        fx.typeLocation(QStringLiteral("Ort A"));
-        const QString target = fx.dir.filePath(QStringLiteral("gibt/es/nicht.spt"));
-        fx.dialogs.fileAnswers.push_back(target);
-        f.saveas_Click();
-        const QStringList shown = fx.dialogs.messages();
-        QCOMPARE(shown.size(), 1);
-        QVERIFY(shown[0].startsWith(QStringLiteral("Die Datei konnte nicht gespeichert werden:")));
-        QVERIFY(shown[0].contains(QStringLiteral("nicht.spt")));
-        QVERIFY(!f.session().saved());
-        // The window goes on: the exit question still guards the data.
-        fx.dialogs.answers.push_back(Answer::Cancel);
-        f.show();
-        f.exit_Click();
-        QVERIFY(f.isVisible());
     }
 
     void exitPaths_data() {

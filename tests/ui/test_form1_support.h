@@ -3,17 +3,11 @@
 // in a temporary directory, scripted dialogs, small measurement files of our own, and printed PDF
 // files read back with poppler-utils.
 
-#include <QDate>
-#include <QDropEvent>
-#include <QFile>
-#include <QImage>
-#include <QLineEdit>
-#include <QMimeData>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <memory>
 
@@ -154,57 +148,6 @@ inline QStringList pageLines(const QString& pdf, int page) {
         }
     }
     return lines;
-}
-
-struct Word {
-    QString text;
-    QRectF box;  // points, origin top-left of the page
-};
-
-inline QVector<Word> words(const QString& pdf) {
-    const QString html =
-        run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-    static const QRegularExpression tag(
-        QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
-                       "yMax=\"([\\d.]+)\">([^<]*)</word>"));
-    QVector<Word> result;
-    for (auto it = tag.globalMatch(html); it.hasNext();) {
-        const auto m = it.next();
-        result.push_back(
-            {m.captured(5), QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
-                                   QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
-    }
-    return result;
-}
-
-// The left edge of the first word `text`, in points, or -1.
-inline double leftOf(const QString& pdf, const QString& text) {
-    for (const Word& w : words(pdf)) {
-        if (w.text == text) {
-            return w.box.left();
-        }
-    }
-    return -1;
-}
-
-// The first page rendered at 72 dpi (one pixel per point), or a null image.
-inline QImage render(const QString& pdf) {
-    run(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), "-r", "72", "-f", "1", "-l", "1",
-                                     QStringLiteral("-singlefile"), pdf, pdf});
-    return QImage(pdf + QStringLiteral(".png"));
-}
-
-// Bounding box of the pixels darker than mid grey.
-inline QRect darkArea(const QImage& image) {
-    QRect box;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (qGray(image.pixel(x, y)) < 128) {
-                box |= QRect(x, y, 1, 1);
-            }
-        }
-    }
-    return box;
 }
 
 }  // namespace print_test

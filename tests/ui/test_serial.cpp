@@ -1,16 +1,6 @@
 // The serial side against real terminals: QtSerialLink on a pseudo-terminal, and the whole
 // device link of the window against the device simulator.
 
-#include <QAction>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPlainTextEdit>
-#include <QProcess>
-#include <QProgressBar>
-#include <QPushButton>
-
-#include <poll.h>
 #include <pty.h>
 #include <unistd.h>
 
@@ -42,12 +32,6 @@ struct Pty {
             }
             *fd = -1;
         }
-    }
-    std::string readMaster(int timeoutMs) const {
-        pollfd p{master, POLLIN, 0};
-        char buffer[256];
-        const ssize_t n = ::poll(&p, 1, timeoutMs) > 0 ? ::read(master, buffer, sizeof buffer) : 0;
-        return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string();
     }
     int master = -1;
     int slave = -1;
@@ -118,8 +102,6 @@ class TestSerial : public QObject {
         QVERIFY(link.open(1));
         QCOMPARE(link.openPortNumber(), 1);
 
-        link.write("r");
-        QCOMPARE(pty.readMaster(2000), std::string("r"));  // at once, without a line end
         const std::string text = "Begin : Mi 04.02.09\r\n,08:15:03,47\r\n";
         QCOMPARE(::write(pty.master, text.data(), text.size()), ssize_t(text.size()));
         QTRY_COMPARE(link.bytesAvailable(), int(text.size()));
@@ -131,19 +113,10 @@ class TestSerial : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(!link.isOpen(), 5000);
         QCOMPARE(lost, 1);
         QCOMPARE(link.openPortNumber(), 0);
-    }
-
-    void missingPortsFail() {
-        QtSerialLink link({kNoPort});
-        for (int port : {0, 1, 2, QtSerialLink::kMaxPorts + 1}) {
-            QVERIFY(!link.portTest(port));
-        }
-        QVERIFY(!link.open(1));
-        QVERIFY(!link.lastError().isEmpty());
         // A closed link neither reads nor writes, and does not fail.
         link.write("p");
         QCOMPARE(link.readAll(), std::string());
-        QCOMPARE(link.bytesAvailable(), 0);
+        QVERIFY(!link.portTest(1) && !link.open(1) && !link.lastError().isEmpty());
     }
 
     void portMenuAndAuto() {
@@ -241,67 +214,38 @@ class TestSerial : public QObject {
         QCOMPARE(sim.commands(), QByteArray("r\n"));
     }
 
-    void cancelEndsTheTransferAndRestoresThePointer() {
+    // A device that never answers: the card is cleared only after Ok, a waiting transfer ends
+    // with Abbrechen, and leaving the program closes the port.
+    void silentDevice() {
         Simulator sim({QStringLiteral("--silent")});
         if (sim.slaveName.isEmpty()) {
             QSKIP("the device simulator could not open a pseudo-terminal");
         }
         Device d({sim.slaveName});
         Form1& f = *d.form;
+        d.dialogs.answers = {Answer::Ok};
+        f.act_loeschen->trigger();  // closed port: asked, nothing sent
+        QCOMPARE(d.dialogs.messages(),
+                 QStringList{QString::fromUtf8("Sollen die SD-Karte gelöscht werden?")});
+        QCOMPARE(d.dialogs.calls[0].buttons, Buttons::OkCancel);
         d.controller.comp_Click(1);
+        d.dialogs.answers = {Answer::Cancel, Answer::Ok};
+        f.act_loeschen->trigger();
+        f.act_loeschen->trigger();
+        QTRY_COMPARE(sim.commands(), QByteArray("p\n"));
+
         f.act_new->trigger();
         QVERIFY(d.controller.receiver().receiving());
         QTest::qWait(700);
         f.dlg_cancel->click();
         QVERIFY(!d.controller.receiver().receiving());
-        QVERIFY(!f.inputTimer->isActive());
-        QVERIFY(f.dlg_input->isHidden());
+        QVERIFY(!f.inputTimer->isActive() && f.dlg_input->isHidden());
         QCOMPARE(QApplication::overrideCursor(), nullptr);
-        QVERIFY(f.session().inText().empty());
-        QVERIFY(f.session().records().empty());
-    }
+        QVERIFY(f.session().inText().empty() && f.session().records().empty());
+        QCOMPARE(sim.commands(), QByteArray("p\nr\n"));
 
-    void cardClearingSendsOnlyAfterOk() {
-        Simulator sim({QStringLiteral("--silent")});
-        if (sim.slaveName.isEmpty()) {
-            QSKIP("the device simulator could not open a pseudo-terminal");
-        }
-        Device d({sim.slaveName});
-        Form1& f = *d.form;
-        // Closed port: the question is asked, nothing is sent.
-        d.dialogs.answers = {Answer::Ok};
-        f.act_loeschen->trigger();
-        QCOMPARE(d.dialogs.calls.size(), std::size_t{1});
-        QCOMPARE(d.dialogs.calls[0].text,
-                 QString::fromUtf8("Sollen die SD-Karte gelöscht werden?"));
-        QCOMPARE(d.dialogs.calls[0].buttons, Buttons::OkCancel);
-
-        d.controller.comp_Click(1);
-        d.dialogs.answers = {Answer::Cancel};
-        f.act_loeschen->trigger();
-        d.dialogs.answers = {Answer::Ok};
-        f.act_loeschen->trigger();
-        QTRY_COMPARE(sim.commands(), QByteArray("p\n"));
-        QTest::qWait(300);
-        QCOMPARE(sim.commands(), QByteArray("p\n"));
-        QVERIFY(f.session().saved());
-    }
-
-    void shutDownClosesThePort() {
-        Pty pty;
-        if (pty.slaveName.isEmpty()) {
-            QSKIP("no pseudo-terminal available");
-        }
-        bool earlierHookRan = false;
-        WindowFixture fx;
-        fx.form->beforeExit = [&] { earlierHookRan = true; };
-        QtSerialLink link({pty.slaveName});
-        DeviceController controller(*fx.form, link);
-        controller.comp_Click(1);
-        QVERIFY(link.isOpen());
-        fx.form->act_exit->trigger();
-        QVERIFY(!link.isOpen());
-        QVERIFY(earlierHookRan);
+        f.act_exit->trigger();
+        QVERIFY(!d.link.isOpen());
     }
 };
 
