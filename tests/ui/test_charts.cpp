@@ -2,8 +2,6 @@
 // window drives and prints them.
 
 #include <QBarCategoryAxis>
-#include <QChart>
-#include <QLineSeries>
 
 #include "output/print/printer_choice.h"
 #include "test_form1_support.h"
@@ -69,28 +67,6 @@ class TestCharts : public QObject {
         auto* axis = qobject_cast<QBarCategoryAxis*>(
             chart.chartView()->chart()->axes(Qt::Horizontal).value(0));
         QCOMPARE(axis->count(), rows);
-    }
-
-    // A click on a point shows its number; a click beside the rows changes nothing.
-    void clickOnAPointShowsItsNumber() {
-        HourChart chart;
-        chart.resize(800, 500);
-        chart.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&chart));
-        chart.setStats(sampleDay());
-        chart.VScroll2()->setValue(3);
-        QChart* c = chart.chartView()->chart();
-        // A real click in the middle of the third bar.
-        const QPointF inScene = c->mapToScene(c->mapToPosition(QPointF(2, 1.5), c->series()[0]));
-        QTest::mouseClick(chart.chartView()->viewport(), Qt::LeftButton, {},
-                          chart.chartView()->mapFromScene(inScene));
-        QCOMPARE(chart.Label4()->text(), QStringLiteral(" 3 KFZ"));
-        chart.setChartType(chart_type::Line);
-        auto* line = qobject_cast<QLineSeries*>(chart.chartView()->chart()->series().value(0));
-        emit line->clicked(QPointF(0.8, 17));  // the nearest point: the second
-        QCOMPARE(chart.Label4()->text(), QStringLiteral(" 2 KFZ"));
-        emit line->clicked(QPointF(40, 0));
-        QCOMPARE(chart.Label4()->text(), QStringLiteral(" 2 KFZ"));
     }
 
     void chartsFollowEveryEvaluationAndKeepTheirTypes() {

@@ -247,29 +247,6 @@ class TestForm1 : public QObject {
         QCOMPARE(report(f).contains(QStringLiteral("Tag: 2")), evaluates);
     }
 
-    void oneClickEvaluatesOnce() {
-        WindowFixture fx;
-        Form1& f = *fx.form;
-        fx.open(QStringLiteral("drei.log"), threeDayLog());
-        // Every day evaluation writes "Datensatz" into panel 2 when it starts.
-        int evaluations = 0;
-        auto forward = f.session().onStatus;
-        f.session().onStatus = [&](int panel, const std::string& text) {
-            evaluations += panel == 2 && text == "Datensatz";
-            forward(panel, text);
-        };
-        f.SSTab1->setCurrentIndex(3);
-        f.Tage3->button(2)->click();
-        QCOMPARE(evaluations, 1);
-        f.Tage3->button(2)->click();  // the day already shown: evaluated again, once
-        QCOMPARE(evaluations, 2);
-        // Changing the tab evaluates nothing; the new tab's row already shows the day.
-        f.SSTab1->setCurrentIndex(0);
-        QCOMPARE(evaluations, 2);
-        QCOMPARE(f.Tage0->checkedIndex(), 2);
-        QCOMPARE(f.lbl_ds->text(), QStringLiteral("2"));
-    }
-
     void selectionSurvivesALoad() {
         WindowFixture fx;
         Form1& f = *fx.form;
