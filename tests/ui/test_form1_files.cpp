@@ -407,6 +407,73 @@ class TestForm1Files : public QObject {
         }
     }
 
+    // A .spt cannot hold every text (a remark line with "<>" ends the remark there): each save
+    // path says what would be lost and writes only after Ja.
+    void savePathsWarnBeforeLosingText_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("agree");
+        for (const char* path : {"Speichern", "Speichern unter", "Beenden"}) {
+            QTest::addRow("%s, Ja", path) << QString::fromLatin1(path) << true;
+            QTest::addRow("%s, Nein", path) << QString::fromLatin1(path) << false;
+        }
+    }
+    void savePathsWarnBeforeLosingText() {
+        QFETCH(QString, path);
+        QFETCH(bool, agree);
+        WindowFixture fx;
+        Form1& f = *fx.form;
+        fx.open(QStringLiteral("messung.spt"), smallSpt());
+        const QString opened = fx.fileName();
+        const QString other = fx.dir.filePath(QStringLiteral("neu.spt"));
+        fx.typeLocation(QStringLiteral("Ort A"));
+        f.Text5->setPlainText(QStringLiteral("Zeile\nmit <> mitten\nEnde"));
+        const QString written = path == QLatin1String("Speichern unter") ? other : opened;
+        if (path == QLatin1String("Beenden")) {
+            fx.dialogs.answers.push_back(Answer::Yes);  // the save question
+        }
+        fx.dialogs.answers.push_back(agree ? Answer::Yes : Answer::No);
+        fx.dialogs.fileAnswers.push_back(other);
+        (path == QLatin1String("Speichern")         ? f.act_save
+         : path == QLatin1String("Speichern unter") ? f.act_saveas
+                                                    : f.act_exit)
+            ->trigger();
+        QStringList warnings;
+        for (const auto& call : fx.dialogs.callsOf(Kind::Ask)) {
+            if (call.title == QLatin1String("Speichern") && call.buttons == Buttons::YesNo) {
+                warnings << call.text;
+            }
+        }
+        QCOMPARE(warnings.size(), 1);
+        QVERIFY2(warnings[0].contains(QStringLiteral("\nBemerkung: \"Zeile ↵ mit <> mitt\" statt "
+                                                     "\"Zeile ↵ mit <> mitten ↵ Ende\"")),
+                 qPrintable(warnings[0]));
+        QVERIFY(warnings[0].endsWith(QStringLiteral("\n\nTrotzdem speichern?")));
+        QCOMPARE(fx.read(written) != (written == opened ? smallSpt() : QByteArray()), agree);
+        QCOMPARE(f.session().saved(), agree);
+    }
+
+    // The headless report is never written over the measurement it reads, and names the lines
+    // it could not read.
+    void headlessReportKeepsItsInput() {
+        const QByteArray bytes = threeDayLog() + "/03/12/2026/9:7:xx,50\r\n";
+        WindowFixture fx;
+        const QString log = fx.write(QStringLiteral("m.log"), bytes);
+        const QString link = fx.dir.filePath(QStringLiteral("bericht.pdf"));
+        QVERIFY(QFile::link(log, link));
+        for (const QString& out : {link, fx.dir.filePath(QStringLiteral("neu.pdf"))}) {
+            QProcess p;
+            p.start(QStringLiteral(KORVALA_APP), {QStringLiteral("--pdf"), out, log});
+            QVERIFY(p.waitForFinished(120000));
+            const QString err = QString::fromUtf8(p.readAllStandardError());
+            QCOMPARE(p.exitCode(), out == link ? 3 : 0);
+            QVERIFY2(err.contains(out == link ? QStringLiteral("ist die Messdatei, aus der gelesen")
+                                              : QStringLiteral("Falsches Format! 1 Zeile konnte "
+                                                               "nicht gelesen werden.")),
+                     qPrintable(err));
+        }
+        QCOMPARE(fx.read(log), bytes);
+    }
+
     void rtfList_data() {
         QTest::addColumn<bool>("loaded");
         QTest::addColumn<Answer>("answer");

@@ -96,6 +96,26 @@ class TestSerial : public QObject {
         QVERIFY(!link.portTest(1) && !link.open(1) && !link.lastError().isEmpty());
     }
 
+    void openErrorsAreGerman_data() {
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << kNoPort
+                                 << QString::fromUtf8(
+                                        "Die Schnittstelle gibt es nicht (Gerät "
+                                        "nicht angeschlossen?).");
+        QTest::newRow("no serial port") << "/dev/null"
+                                        << QString::fromUtf8(
+                                               "Das Gerät ist keine serielle Schnittstelle oder "
+                                               "kann nicht auf 19200 Baud, 8N1 gestellt werden.");
+    }
+    void openErrorsAreGerman() {
+        QFETCH(QString, port);
+        QFETCH(QString, reason);
+        QtSerialLink link({port});
+        QVERIFY(!link.open(1));
+        QCOMPARE(link.lastError(), reason);
+    }
+
     void portMenuAndAuto() {
         Simulator sim({QStringLiteral("--silent")});
         if (sim.slaveName.isEmpty()) {
