@@ -322,7 +322,7 @@ class TestForm1Files : public QObject {
             }
             QCOMPARE(fx.fileName(), before == 2 ? csv : defName);
         }
-        const QByteArray original = fx.read(opened), exported = fx.read(csv);
+        const QByteArray openedBytes = fx.read(opened), exported = fx.read(csv);
         fx.typeLocation(QStringLiteral("Ort A"));
         const QString target = fx.dir.filePath(QStringLiteral("daten/neu.spt"));
         fx.dialogs.fileAnswers.push_back(target);
@@ -334,7 +334,7 @@ class TestForm1Files : public QObject {
         }
         const QStringList written = QDir(startFolder.path()).entryList(QDir::Files);
         QVERIFY2(written.isEmpty(), qPrintable(written.join(QLatin1Char(','))));
-        QCOMPARE(fx.read(opened), original);
+        QCOMPARE(fx.read(opened), openedBytes);
         QCOMPARE(fx.read(csv), exported);
         QCOMPARE(fx.dialogs.callsOf(Kind::SaveFile).back().proposedName,
                  QStringLiteral("Ort A031226.spt"));
