@@ -2,8 +2,6 @@
 // further processing. The file is opened through a Session exactly as the window opens it, so the
 // figures rest on the same days and the same duplicate removal.
 
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -14,6 +12,7 @@
 #include "commands.h"
 #include "evaluation/analysis.h"
 #include "model/speed.h"
+#include "output/figure_text.h"
 #include "session/session.h"
 
 namespace korvala::cli {
@@ -25,50 +24,6 @@ int parseLimit(const std::string& text) {
     if (!limit)
         fail(kExitUsage, "Fehler: " + speedLimitErrorText(text));
     return *limit;
-}
-
-// ---- text helpers (German conventions, independent of the machine's locale) ----
-
-std::string fixed(double value, int decimals) {
-    char buf[64];
-    const auto [ptr, ec] =
-        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
-    if (ec != std::errc())
-        return "–";
-    std::string s(buf, ptr);
-    for (char& c : s)
-        if (c == '.')
-            c = ',';
-    return s;
-}
-
-std::string optFixed(const std::optional<double>& v, int decimals) {
-    return v ? fixed(*v, decimals) : "–";
-}
-
-std::string speed(const std::optional<double>& v) {
-    return v ? decimalText(*v) : "–";
-}
-
-std::string percent(double share) {
-    return fixed(share * 100.0, 1) + " %";
-}
-
-std::string twoDigits(int v) {
-    return std::string{static_cast<char>('0' + v / 10 % 10), static_cast<char>('0' + v % 10)};
-}
-
-std::string clock(int second) {
-    return twoDigits(second / 3600) + ":" + twoDigits(second / 60 % 60) + ":" +
-           twoDigits(second % 60);
-}
-
-std::string optClock(const std::optional<int>& s) {
-    return s ? clock(*s) : "–";
-}
-
-std::string weekdayName(const std::optional<int>& w) {
-    return w ? std::string(kWeekdayNames[*w]) : "–";
 }
 
 // Width in characters, not bytes: the tables hold umlauts and dashes.
@@ -122,21 +77,6 @@ class TextTable {
     std::string align_;
 };
 
-std::string vehicles(std::int64_t n) {
-    return std::to_string(n) + (n == 1 ? " Fahrzeug" : " Fahrzeuge");
-}
-
-std::string paceText(const std::optional<Pace>& pace) {
-    if (!pace)
-        return "–";
-    return decimalText(pace->from) + " bis unter " + decimalText(pace->from + 10) + " km/h, " +
-           vehicles(pace->vehicles) + " (" + percent(pace->share) + ")";
-}
-
-std::string speedUnit(const std::optional<double>& v) {
-    return v ? decimalText(*v) + " km/h" : "–";
-}
-
 std::string profileText(const SpeedProfile& p, const Exceedance& e, int limit) {
     if (p.vehicles == 0)
         return "  Keine Fahrzeuge.\n";
@@ -144,31 +84,23 @@ std::string profileText(const SpeedProfile& p, const Exceedance& e, int limit) {
     std::size_t captionWidth = 0;
     std::vector<std::pair<std::string, std::string>> lines = {
         {"Fahrzeuge", std::to_string(p.vehicles)},
-        {"v15 / v50 / v85 / v95", speed(p.v15) + " / " + speed(p.v50) + " / " + speed(p.v85) +
-                                      " / " + speed(p.v95) + " km/h"},
-        {"Mittelwert", p.mean ? fixed(*p.mean, 1) + " km/h" : "–"},
-        {"Standardabweichung", p.stdDev ? fixed(*p.stdDev, 1) + " km/h" : "–"},
-        {"Pace", paceText(p.pace)},
-        {"Höchste Geschwindigkeit", speedUnit(p.vmax)},
-        {"Über " + std::to_string(limit) + " km/h",
-         vehicles(e.over) + " (" + percent(e.share) + ")"}};
+        {"v15 / v50 / v85 / v95", speedText(p.v15) + " / " + speedText(p.v50) + " / " +
+                                      speedText(p.v85) + " / " + speedText(p.v95) + " km/h"},
+        {"Mittelwert", speedFixedUnitText(p.mean)},
+        {"Standardabweichung", speedFixedUnitText(p.stdDev)},
+        {"Pace",
+         p.pace ? paceText(p.pace) + ", " + vehiclesAndShareText(p.pace->vehicles, p.pace->share)
+                : paceText(p.pace)},
+        {"Höchste Geschwindigkeit", speedUnitText(p.vmax)},
+        {"Über " + limitText(limit), vehiclesAndShareText(e.over, e.share)}};
     for (const ExceedanceBand& b : e.bands)
-        lines.emplace_back("  " + std::string(b.label) + " km/h",
-                           vehicles(b.vehicles) + " (" + percent(b.share) + ")");
-    lines.emplace_back("Bewertung nach v85",
-                       e.verdict == Verdict::None ? "–" : std::string(verdictText(e.verdict)));
+        lines.emplace_back("  " + bandCaption(b), vehiclesAndShareText(b.vehicles, b.share));
+    lines.emplace_back("Bewertung nach v85", verdictLabel(e.verdict));
     for (const auto& [caption, value] : lines)
         captionWidth = std::max(captionWidth, width(caption));
     for (const auto& [caption, value] : lines)
         out += "  " + padRight(caption, captionWidth) + "  " + value + "\n";
     return out;
-}
-
-std::string listDays(const std::vector<int>& days) {
-    std::string s;
-    for (int d : days)
-        s += (s.empty() ? "" : ", ") + std::to_string(d);
-    return s;
 }
 
 std::string dayAndHourTables(const Analysis& a);
@@ -189,26 +121,13 @@ std::string analysisText(const Analysis& a, const std::string& file, const std::
                     "über " + std::to_string(a.limit), "erstes Fz.", "letztes Fz.", "vollständig"},
                    "rlrrrrrrl");
     for (const DayAnalysis& d : a.days)
-        week.add({std::to_string(d.day), weekdayName(d.weekday), std::to_string(d.speeds.vehicles),
-                  speed(d.speeds.v50), speed(d.speeds.v85),
-                  d.speeds.vehicles > 0 ? percent(d.exceedance.share) : "–",
-                  optClock(d.firstVehicle), optClock(d.lastVehicle), d.complete ? "ja" : "nein"});
+        week.add({std::to_string(d.day), weekdayText(d.weekday), std::to_string(d.speeds.vehicles),
+                  speedText(d.speeds.v50), speedText(d.speeds.v85),
+                  exceedanceShareText(d.speeds, d.exceedance), clockText(d.firstVehicle),
+                  clockText(d.lastVehicle), d.complete ? "ja" : "nein"});
     out += a.days.empty() ? "  Keine Tage mit Datensätzen.\n" : week.str("  ");
-    if (a.averageDaily)
-        out += "  Durchschnittlicher Tagesverkehr: " + fixed(*a.averageDaily, 1) +
-               " Fahrzeuge/Tag (vollständige Tage: " + listDays(a.completeDays) + ")\n";
-    else
-        out += "  Durchschnittlicher Tagesverkehr: kein vollständiger Tag\n";
-    out += "  Werktage (Mo–Fr): " +
-           (a.averageWeekday ? fixed(*a.averageWeekday, 1) + " Fahrzeuge/Tag" : "–") +
-           "; Wochenende (Sa/So): " +
-           (a.averageWeekend ? fixed(*a.averageWeekend, 1) + " Fahrzeuge/Tag" : "–") + "\n";
-    if (a.peakHour)
-        out += "  Spitzenstunde: Tag " + std::to_string(a.peakHour->day) + ", " +
-               twoDigits(a.peakHour->hour) + ":00–" + twoDigits(a.peakHour->hour + 1) + ":00, " +
-               vehicles(a.peakHour->vehicles) + "\n";
-    else
-        out += "  Spitzenstunde: –\n";
+    for (const std::string& line : weekSummaryLines(a))
+        out += "  " + line + "\n";
 
     if (a.speeds.vehicles > 0)
         out += dayAndHourTables(a);
@@ -225,13 +144,13 @@ std::string dayAndHourTables(const Analysis& a) {
                    "rrrrrrrrrrrl");
     for (const DayAnalysis& d : a.days) {
         const SpeedProfile& p = d.speeds;
-        days.add({std::to_string(d.day), std::to_string(p.vehicles), speed(p.v15), speed(p.v50),
-                  speed(p.v85), speed(p.v95), optFixed(p.mean, 1), optFixed(p.stdDev, 1),
-                  p.pace ? decimalText(p.pace->from) + "–" + decimalText(p.pace->from + 10) : "–",
-                  speed(p.vmax), p.vehicles > 0 ? percent(d.exceedance.share) : "–",
-                  d.exceedance.verdict == Verdict::None
-                      ? "–"
-                      : std::string(verdictText(d.exceedance.verdict))});
+        days.add({std::to_string(d.day), std::to_string(p.vehicles), speedText(p.v15),
+                  speedText(p.v50), speedText(p.v85), speedText(p.v95), decimalFixed(p.mean, 1),
+                  decimalFixed(p.stdDev, 1),
+                  p.pace ? decimalText(p.pace->from) + "–" + decimalText(p.pace->from + 10)
+                         : std::string(kNoValue),
+                  speedText(p.vmax), exceedanceShareText(p, d.exceedance),
+                  verdictLabel(d.exceedance.verdict)});
     }
     out += days.str("  ");
 
@@ -242,7 +161,7 @@ std::string dayAndHourTables(const Analysis& a) {
         header.push_back("Tag " + std::to_string(d.day));
     TextTable heat(header, "l");
     for (int h = 0; h < 24; ++h) {
-        std::vector<std::string> row{twoDigits(h) + ":00"};
+        std::vector<std::string> row{hourMinuteText(h * 3600)};
         for (const DayAnalysis& d : a.days) {
             const HourCell& c = d.hours[h];
             row.push_back(std::to_string(c.vehicles) +
@@ -257,58 +176,37 @@ std::string dayAndHourTables(const Analysis& a) {
 std::string dataQualityText(const Analysis& a) {
     const DataQuality& q = a.quality;
     std::string out = "\nDatenqualität\n";
-    out += "  Entfernte Duplikate: " + std::to_string(q.duplicatesDropped) + "\n";
-    out += "  Abgewiesene Datenzeilen: " + std::to_string(q.linesRejected) + "\n";
-    auto partial = [&](const char* caption, const std::optional<PartialDay>& p) {
-        if (!p)
-            return;
-        out += std::string("  ") + caption + " (Tag " + std::to_string(p->day) + "): ";
-        if (p->firstHour)
-            out += "Fahrzeuge von " + twoDigits(*p->firstHour) + ":00 bis " +
-                   twoDigits(*p->lastHour) + ":59";
-        else
-            out += "keine Fahrzeuge";
-        out += p->partial ? ", unvollständig\n" : ", vollständig\n";
-    };
-    partial("Erster Tag", q.firstDay);
-    partial("Letzter Tag", q.lastDay);
-    out += "  Lücken von mindestens 60 Minuten zwischen 06:00 und 22:00:";
+    for (const std::string& line : dataQualityLines(q))
+        out += "  " + line + "\n";
+    out += "  " + gapsHeading() + ":";
     bool anyGap = false;
     for (const DayAnalysis& d : a.days) {
         if (d.gaps.empty())
             continue;
         anyGap = true;
-        out += "\n    Tag " + std::to_string(d.day) + ": ";
-        for (std::size_t i = 0; i < d.gaps.size(); ++i)
-            out += (i ? ", " : "") + clock(d.gaps[i].from) + "–" + clock(d.gaps[i].to);
+        out += "\n    " + dayGapsText(d);
     }
     out += anyGap ? "\n" : " keine\n";
-    out += "  Unplausible Geschwindigkeiten (unter " + decimalText(kImplausibleBelow) +
-           " oder ab " + decimalText(kImplausibleFrom) +
-           " km/h): " + std::to_string(q.implausibleCount) + "\n";
+    out += "  " + implausibleHeading(q.implausibleCount) + "\n";
     for (const SpeedEvent& e : q.implausible)
-        out += "    Tag " + std::to_string(e.day) + "  " + clock(e.second) + "  " +
-               padLeft(decimalText(e.speed), 4) + " km/h\n";
-    if (q.implausibleCount > static_cast<std::int64_t>(q.implausible.size()))
-        out += "    (nur die ersten " + std::to_string(q.implausible.size()) + " aufgeführt)\n";
-    out += "  Die höchsten Geschwindigkeiten:\n";
+        out += "    Tag " + std::to_string(e.day) + "  " + clockText(e.second) + "  " +
+               padLeft(speedText(e.speed), 4) + " km/h\n";
+    if (const std::string cap = implausibleCapText(q); !cap.empty())
+        out += "    " + cap + "\n";
+    out += "  " + std::string(kTopSpeedsHeading) + ":\n";
     for (std::size_t i = 0; i < q.topSpeeds.size(); ++i) {
         const SpeedEvent& e = q.topSpeeds[i];
-        out += "    " + padLeft(std::to_string(i + 1), 2) + ".  " +
-               padLeft(decimalText(e.speed), 4) + " km/h  Tag " + std::to_string(e.day) + "  " +
-               clock(e.second) + "\n";
+        out += "    " + padLeft(std::to_string(i + 1), 2) + ".  " + padLeft(speedText(e.speed), 4) +
+               " km/h  Tag " + std::to_string(e.day) + "  " + clockText(e.second) + "\n";
     }
     if (q.topSpeeds.empty())
-        out += "    –\n";
-
+        out += "    " + std::string(kNoValue) + "\n";
     return out;
 }
 
 std::string rulesText() {
     std::string out = "\nRegeln\n";
-    for (std::string_view rule :
-         {kRulePercentiles, kRuleV85, kRuleStdDev, kRulePace, kRuleExceedance, kRuleVerdict,
-          kRuleComplete, kRuleGaps, kRuleImplausible})
+    for (std::string_view rule : kRuleTexts)
         out += "  " + std::string(rule) + "\n";
     return out;
 }
@@ -353,7 +251,7 @@ Json exceedanceJson(const Exceedance& e) {
 }
 
 Json eventJson(const SpeedEvent& e) {
-    return Json{{"day", e.day}, {"time", clock(e.second)}, {"speed", e.speed}};
+    return Json{{"day", e.day}, {"time", clockText(e.second)}, {"speed", e.speed}};
 }
 
 Json partialJson(const std::optional<PartialDay>& p) {
@@ -379,16 +277,17 @@ Json analysisJson(const Analysis& a, const std::string& file, const std::string&
             hours.push_back({{"vehicles", c.vehicles}, {"v85", opt(c.v85)}});
         Json gaps = Json::array();
         for (const Gap& g : d.gaps)
-            gaps.push_back({{"from", clock(g.from)}, {"to", clock(g.to)}});
-        days.push_back({{"day", d.day},
-                        {"weekday", d.weekday ? Json(kWeekdayNames[*d.weekday]) : Json(nullptr)},
-                        {"speeds", profileJson(d.speeds)},
-                        {"exceedance", exceedanceJson(d.exceedance)},
-                        {"firstVehicle", d.firstVehicle ? Json(clock(*d.firstVehicle)) : Json()},
-                        {"lastVehicle", d.lastVehicle ? Json(clock(*d.lastVehicle)) : Json()},
-                        {"complete", d.complete},
-                        {"hours", hours},
-                        {"gaps", gaps}});
+            gaps.push_back({{"from", clockText(g.from)}, {"to", clockText(g.to)}});
+        days.push_back(
+            {{"day", d.day},
+             {"weekday", d.weekday ? Json(kWeekdayNames[*d.weekday]) : Json(nullptr)},
+             {"speeds", profileJson(d.speeds)},
+             {"exceedance", exceedanceJson(d.exceedance)},
+             {"firstVehicle", d.firstVehicle ? Json(clockText(*d.firstVehicle)) : Json()},
+             {"lastVehicle", d.lastVehicle ? Json(clockText(*d.lastVehicle)) : Json()},
+             {"complete", d.complete},
+             {"hours", hours},
+             {"gaps", gaps}});
     }
     j["days"] = days;
     j["week"] = {{"completeDays", a.completeDays},

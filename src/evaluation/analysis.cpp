@@ -349,6 +349,27 @@ std::string_view verdictColor(Verdict v) {
     return "";
 }
 
+Rgb verdictRgb(Verdict v) {
+    switch (v) {
+        case Verdict::Unremarkable:
+            return {0x2e, 0x8b, 0x3a};
+        case Verdict::SlightlyRaised:
+            return {0xf2, 0xc2, 0x00};
+        case Verdict::Remarkable:
+            return {0xc6, 0x28, 0x28};
+        case Verdict::None:
+            break;
+    }
+    return {0xc8, 0xc8, 0xc8};
+}
+
+Rgb inkOn(Rgb background) {
+    // The threshold keeps the yellow and the grey with black text.
+    const double y =
+        (0.2126 * background.red + 0.7152 * background.green + 0.0722 * background.blue) / 255.0;
+    return y < 0.45 ? Rgb{0xff, 0xff, 0xff} : Rgb{0, 0, 0};
+}
+
 Verdict verdictFor(std::optional<double> v85, int limit) {
     if (!v85)
         return Verdict::None;

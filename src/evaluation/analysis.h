@@ -78,6 +78,17 @@ std::optional<int> weekdayOfMeasurementDay(std::string_view startDate, int day);
 enum class Verdict { None, Unremarkable, SlightlyRaised, Remarkable };
 std::string_view verdictText(Verdict v);   // "unauffällig", "leicht erhöht", "auffällig", ""
 std::string_view verdictColor(Verdict v);  // "green", "yellow", "red", ""
+
+// The one palette of the verdicts, for every face that paints them: the traffic-light colours a
+// reader expects, dark enough to carry white text except yellow, which carries black. No verdict
+// (no vehicles, or a heat-map hour too thin for a v85) is a light grey.
+struct Rgb {
+    std::uint8_t red = 0, green = 0, blue = 0;
+    friend constexpr bool operator==(Rgb, Rgb) = default;
+};
+Rgb verdictRgb(Verdict v);
+// Black or white, whichever reads on `background` (relative luminance with the usual weights).
+Rgb inkOn(Rgb background);
 // The verdict of a v85 against the limit.
 Verdict verdictFor(std::optional<double> v85, int limit);
 

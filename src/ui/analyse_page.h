@@ -7,18 +7,19 @@
 #include <QString>
 #include <QWidget>
 
+#include <string>
+
 #include "evaluation/analysis.h"
 #include "session/session.h"
 
-class QButtonGroup;
 class QFormLayout;
 class QGroupBox;
 class QLabel;
+class QLayout;
 class QRadioButton;
 class QScrollArea;
 class QSpinBox;
 class QTableWidget;
-class QVBoxLayout;
 
 namespace korvala::ui {
 
@@ -55,25 +56,32 @@ class AnalysePage final : public QWidget {
     void limitChanged(int limit);
 
   private:
+    // The page's sections, top to bottom.
+    QLayout* buildLimitRow();
+    QWidget* buildWholeBox(QWidget* content);
+    QWidget* buildExceedanceBox(QWidget* content);
+    QWidget* buildWeekBox(QWidget* content);
+    QWidget* buildHeatMapBox(QWidget* content);
+    QWidget* buildQualityBox(QWidget* content);
+    QWidget* buildRulesBox(QWidget* content);
+
     void reanalyse();
     void fillFigures();
     void fillWeek();
     void fillQuality();
     QLabel* addFigure(QFormLayout* form, const QString& id, const QString& caption);
+    void setFigure(const QString& id, const std::string& text);
     void setFigureCaption(const QString& id, const QString& caption);
 
     QSpinBox* limit_;
     QScrollArea* scroll_;
     QLabel* verdict_;
     QGroupBox* overBox_;
-    QFormLayout* overForm_;
     QTableWidget* week_;
-    QLabel* weekSummary_;
     HeatMap* heatMap_;
     QRadioButton* modeVehicles_;
     QRadioButton* modeV85_;
     QLabel* quality_;
-    QLabel* rules_;
 
     QHash<QString, QLabel*> figures_;
     QHash<QString, QLabel*> captions_;

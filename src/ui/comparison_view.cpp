@@ -5,7 +5,6 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLegend>
@@ -17,48 +16,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "output/figure_text.h"
+#include "output/report/figure_qt.h"
+
 namespace korvala::ui {
 
 namespace {
 
-const QString kDash = QStringLiteral("–");
-const QString kMinus = QString::fromUtf8("−");
-
-QString qs(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-// Decimal comma whatever the machine's locale says, as everywhere on the page.
-QString fixed(double value, int decimals) {
-    return QString::number(value, 'f', decimals).replace(QLatin1Char('.'), QLatin1Char(','));
-}
-
-QString optFixed(const std::optional<double>& v, int decimals, double factor = 1,
-                 const QString& unit = {}) {
-    if (!v)
-        return kDash;
-    const QString s = fixed(*v * factor, decimals);
-    return unit.isEmpty() ? s : s + QLatin1Char(' ') + unit;
-}
-
-// A difference carries its sign, so a drop cannot be read as a rise; a difference that rounds
-// to zero stays unsigned.
-QString signedText(const std::optional<double>& d, int decimals, double factor = 1,
-                   const QString& unit = {}) {
-    if (!d)
-        return kDash;
-    QString s = fixed(std::fabs(*d * factor), decimals);
-    if (s != fixed(0.0, decimals))
-        s = (*d > 0 ? QStringLiteral("+") : kMinus) + s;
-    return unit.isEmpty() ? s : s + QLatin1Char(' ') + unit;
-}
-
-QString weekdayShort(const std::optional<int>& w) {
-    return w ? qs(kWeekdayNames[static_cast<std::size_t>(*w)]).left(2) : kDash;
-}
-
-QTableWidgetItem* item(const QString& text, bool number) {
-    auto* it = new QTableWidgetItem(text);
+QTableWidgetItem* item(const std::string& text, bool number) {
+    auto* it = new QTableWidgetItem(qText(text));
     it->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
     if (number)
         it->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -93,7 +59,7 @@ void fitHeight(QTableWidget* t) {
 
 ComparisonView::ComparisonView(QWidget* parent) : QGroupBox(parent) {
     setObjectName(QStringLiteral("comparison"));
-    setTitle(QStringLiteral("Vergleich %1 / %2").arg(qs(kBeforeCaption), qs(kAfterCaption)));
+    setTitle(QStringLiteral("Vergleich %1 / %2").arg(qText(kBeforeCaption), qText(kAfterCaption)));
     auto* layout = new QVBoxLayout(this);
 
     sources_ = new QLabel(this);
@@ -106,7 +72,7 @@ ComparisonView::ComparisonView(QWidget* parent) : QGroupBox(parent) {
     whole_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     whole_->setColumnCount(3);
     whole_->setHorizontalHeaderLabels(
-        {qs(kBeforeCaption), qs(kAfterCaption), qs(kDifferenceCaption)});
+        {qText(kBeforeCaption), qText(kAfterCaption), qText(kDifferenceCaption)});
     layout->addWidget(whole_);
 
     days_ = table(QStringLiteral("comparisonDays"), this);
@@ -141,93 +107,55 @@ void ComparisonView::setComparison(const Comparison* comparison, const Analysis&
         return;
     }
     const Comparison& cmp = *comparison;
-    auto name = [](const QString& file, const QString& fallback) {
-        return file.isEmpty() ? fallback : QFileInfo(file).fileName();
-    };
-    sources_->setText(qs(kBeforeCaption) + QStringLiteral(": ") +
-                      name(beforeFile, QStringLiteral("aktuelle Messung")) + QLatin1Char('\n') +
-                      qs(kAfterCaption) + QStringLiteral(": ") +
-                      name(afterFile, QStringLiteral("Vergleichsmessung")) + QLatin1Char('\n') +
-                      qs(kRuleDifference) + QStringLiteral("; zulässig %1 km/h.").arg(cmp.limit));
+    const auto sources = comparisonSourceLines(beforeFile.toStdString(), afterFile.toStdString());
+    sources_->setText(qText(sources[0] + "\n" + sources[1] + "\n" + comparisonRuleText(cmp.limit)));
+    fillWhole(cmp, current);
+    fillDays(cmp);
+    fillChart(cmp);
+    show();
+}
 
-    struct Row {
-        QString caption;
-        const ComparedFigure* figure;
-        int decimals;
-        double factor;
-        QString unit;
-    };
-    const QString kmh = QStringLiteral("km/h");
-    std::vector<Row> rows{
-        {QStringLiteral("Fahrzeuge"), &cmp.whole.vehicles, 0, 1, {}},
-        {QStringLiteral("Durchschnittlicher Tagesverkehr"), &cmp.averageDaily, 1, 1, {}},
-        {QStringLiteral("v50"), &cmp.whole.v50, 1, 1, kmh},
-        {QStringLiteral("v85"), &cmp.whole.v85, 1, 1, kmh},
-        {QString::fromUtf8("Anteil über %1 km/h").arg(cmp.limit), &cmp.whole.shareOver, 1, 100,
-         QStringLiteral("%")},
-    };
-    for (int b = 0; b < kExceedanceBands; ++b) {
-        const auto i = static_cast<std::size_t>(b);
-        rows.push_back(
-            {QStringLiteral("   ") + qs(current.exceedance.bands[i].label) + QLatin1Char(' ') + kmh,
-             &cmp.whole.bandShares[i], 1, 100, QStringLiteral("%")});
-    }
+void ComparisonView::fillWhole(const Comparison& cmp, const Analysis& current) {
+    const std::vector<ComparedRow> rows = comparedWholeRows(cmp, current);
     whole_->setRowCount(static_cast<int>(rows.size()));
     QStringList captions;
     for (std::size_t r = 0; r < rows.size(); ++r) {
-        const Row& row = rows[r];
+        const ComparedTexts& texts = rows[r].texts;
         const int ri = static_cast<int>(r);
-        captions << row.caption;
-        const bool share = row.factor != 1;
-        whole_->setItem(
-            ri, 0, item(optFixed(row.figure->before, row.decimals, row.factor, row.unit), true));
-        whole_->setItem(
-            ri, 1, item(optFixed(row.figure->after, row.decimals, row.factor, row.unit), true));
-        whole_->setItem(ri, 2,
-                        item(signedText(row.figure->difference(), row.decimals, row.factor,
-                                        share ? QStringLiteral("Pp.") : row.unit),
-                             true));
+        captions << qText(rows[r].caption);
+        whole_->setItem(ri, 0, item(texts.before, true));
+        whole_->setItem(ri, 1, item(texts.after, true));
+        whole_->setItem(ri, 2, item(texts.difference, true));
     }
     whole_->setVerticalHeaderLabels(captions);
     fitHeight(whole_);
+}
 
+void ComparisonView::fillDays(const Comparison& cmp) {
     days_->setRowCount(static_cast<int>(cmp.days.size()));
     for (std::size_t r = 0; r < cmp.days.size(); ++r) {
-        const ComparedDay& day = cmp.days[r];
-        const ComparedFigures& g = day.figures;
-        const int ri = static_cast<int>(r);
-        days_->setItem(
-            ri, 0,
-            item(QStringLiteral("%1 %2/%3")
-                     .arg(day.day)
-                     .arg(weekdayShort(day.weekdayBefore), weekdayShort(day.weekdayAfter)),
-                 false));
-        int col = 1;
-        auto put = [&](const ComparedFigure& f, int decimals, double factor) {
-            days_->setItem(ri, col++, item(optFixed(f.before, decimals, factor), true));
-            days_->setItem(ri, col++, item(optFixed(f.after, decimals, factor), true));
-            days_->setItem(ri, col++, item(signedText(f.difference(), decimals, factor), true));
-        };
-        put(g.vehicles, 0, 1);
-        put(g.v50, 1, 1);
-        put(g.v85, 1, 1);
-        put(g.shareOver, 1, 100);
+        const std::vector<std::string> cells = comparedDayCells(cmp.days[r]);
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            days_->setItem(static_cast<int>(r), static_cast<int>(c), item(cells[c], c > 0));
+        }
     }
     fitHeight(days_);
+}
 
+void ComparisonView::fillChart(const Comparison& cmp) {
     // Shares, not counts: two measurements of different length are compared by their shape.
     chart_->removeAllSeries();
     for (QAbstractAxis* axis : chart_->axes())
         chart_->removeAxis(axis);
     series_ = new QBarSeries();
-    auto* before = new QBarSet(qs(kBeforeCaption));
-    auto* after = new QBarSet(qs(kAfterCaption));
+    auto* before = new QBarSet(qText(kBeforeCaption));
+    auto* after = new QBarSet(qText(kAfterCaption));
     before->setColor(QColor(0x4a, 0x6f, 0xa5));
     after->setColor(QColor(0xe0, 0x8a, 0x2c));
     QStringList categories;
     double top = 0;
     for (const ComparedClass& cc : cmp.classes) {
-        categories << QStringLiteral("%1–%2").arg(cc.from).arg(cc.from + 9);
+        categories << qText(speedClassText(cc.from));
         const double b = cc.share.before.value_or(0) * 100;
         const double a = cc.share.after.value_or(0) * 100;
         before->append(b);
@@ -251,8 +179,6 @@ void ComparisonView::setComparison(const Comparison* comparison, const Analysis&
     chart_->addAxis(y, Qt::AlignLeft);
     series_->attachAxis(x);
     series_->attachAxis(y);
-
-    show();
 }
 
 }  // namespace korvala::ui

@@ -39,6 +39,10 @@ class ComparisonView final : public QGroupBox {
     QBarSeries* distribution() const { return series_; }
 
   private:
+    void fillWhole(const Comparison& cmp, const Analysis& current);
+    void fillDays(const Comparison& cmp);
+    void fillChart(const Comparison& cmp);
+
     QLabel* sources_;
     QTableWidget* whole_;
     QTableWidget* days_;
