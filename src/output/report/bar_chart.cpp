@@ -127,8 +127,21 @@ void drawBars(Canvas& c, const Plot& plot, const BarChart& chart, const QFont& a
     }
 }
 
-QBrush barBrush() {
-    return QBrush(QColor(0x4a, 0x6f, 0x9c));
+// A chart of vehicle counts: one series in the report's bar colour, bars added by addBar().
+BarChart vehiclesChart(const QString& title, const QString& xTitle) {
+    BarChart chart;
+    chart.title = title;
+    chart.xTitle = xTitle;
+    chart.yTitle = QStringLiteral("Fahrzeuge");
+    chart.series.push_back(Series{{}, {}, {}, QBrush(QColor(0x4a, 0x6f, 0x9c))});
+    return chart;
+}
+
+void addBar(BarChart& chart, const QString& category, std::int64_t vehicles, bool labelZero) {
+    Series& s = chart.series.front();
+    chart.categories.push_back(category);
+    s.values.push_back(static_cast<double>(vehicles));
+    s.labels.push_back(vehicles > 0 || labelZero ? QString::number(vehicles) : QString());
 }
 
 }  // namespace
@@ -159,21 +172,11 @@ void drawBarChart(Canvas& c, double x, double y, double w, double h, const BarCh
     drawBars(c, plot, chart, axisFont);
 }
 
-// Speed classes j = lo..hi (10-km/h classes) with their counts.
 BarChart speedClassChart(const QString& title,
                          const std::vector<std::pair<int, std::int64_t>>& classes, int limit) {
-    BarChart chart;
-    chart.title = title;
-    chart.xTitle = QStringLiteral("Geschwindigkeit in km/h");
-    chart.yTitle = QStringLiteral("Fahrzeuge");
-    Series s;
-    s.brush = barBrush();
-    for (const auto& [from, n] : classes) {
-        chart.categories.push_back(qText(speedClassText(from)));
-        s.values.push_back(static_cast<double>(n));
-        s.labels.push_back(QString::number(n));
-    }
-    chart.series.push_back(std::move(s));
+    BarChart chart = vehiclesChart(title, QStringLiteral("Geschwindigkeit in km/h"));
+    for (const auto& [from, n] : classes)
+        addBar(chart, qText(speedClassText(from)), n, true);
     if (!classes.empty()) {
         chart.marker = (limit - classes.front().first) / 10.0;
         chart.markerLabel = qText(limitText(limit));
@@ -182,18 +185,9 @@ BarChart speedClassChart(const QString& title,
 }
 
 BarChart hourChart(const QString& title, const std::array<std::int64_t, 24>& hours) {
-    BarChart chart;
-    chart.title = title;
-    chart.xTitle = QStringLiteral("Stunde (Beginn)");
-    chart.yTitle = QStringLiteral("Fahrzeuge");
-    Series s;
-    s.brush = barBrush();
-    for (int h = 0; h < 24; ++h) {
-        chart.categories.push_back(qText(hourText(h)));
-        s.values.push_back(static_cast<double>(hours[h]));
-        s.labels.push_back(hours[h] > 0 ? QString::number(hours[h]) : QString());
-    }
-    chart.series.push_back(std::move(s));
+    BarChart chart = vehiclesChart(title, QStringLiteral("Stunde (Beginn)"));
+    for (int h = 0; h < 24; ++h)
+        addBar(chart, qText(hourText(h)), hours[static_cast<std::size_t>(h)], false);
     return chart;
 }
 

@@ -238,7 +238,7 @@ void ReportPages::heatMapPage() {
 
     HeatMapPainter map;
     map.setAnalysis(a_);
-    const QFont font = c_.font(9);
+    const QFont font = c_.font(8.5);
     // As tall as the painter lets its cells grow: a header line, two lines a day, the legend.
     const double mapH = c_.lineHeight(font) * (1.3 + 2.0 * std::max(map.dayCount(), 1) + 2.4);
     QPainter& p = c_.painter();
