@@ -74,6 +74,8 @@ const Case kNumbers[] = {
     {"NegativeWithMinusSign", [] { return decimalFixed(-12.34, 1); }, "−12,3"},
     {"NegativeZeroIsUnsigned", [] { return decimalFixed(-0.04, 1); }, "0,0"},
     {"NoThousandsSeparator", [] { return decimalFixed(1234567.0, 1); }, "1234567,0"},
+    // Whole numbers beyond the doubles' integer steps keep their digits.
+    {"HugeWholeNumber", [] { return decimalFixed(9007199254740992.0, 0); }, "9007199254740992"},
     {"Percent", [] { return percentText(5.0 / 28); }, "17,9 %"},
     {"PercentHalf", [] { return percentText(0.0625); }, "6,3 %"},
     {"PercentWhole", [] { return percentText(1.0); }, "100,0 %"},
@@ -148,6 +150,15 @@ const Case kVehicles[] = {
          return exceedanceShareText(p, e);
      },
      "35,7 %"},
+    {"ShareOfOneVehicle",
+     [] {
+         SpeedProfile p;
+         p.vehicles = 1;
+         Exceedance e;
+         e.share = 1.0;
+         return exceedanceShareText(p, e);
+     },
+     "100,0 %"},
     {"PerDay", [] { return perDayText(12.25); }, "12,3 Fahrzeuge/Tag"},
     {"Verdict", [] { return verdictLabel(Verdict::SlightlyRaised); }, "leicht erhöht"},
     {"Band",
@@ -290,6 +301,16 @@ const Case kComparison[] = {
      std::string(kRuleDifference) + "; zulässig 50 km/h."},
 };
 INSTANTIATE_TEST_SUITE_P(Comparison, FigureText, ::testing::ValuesIn(kComparison), caseName);
+
+// Each verdict colour carries the text colour its rule promises: white on green and red, black
+// on yellow and on the grey of no verdict.
+TEST(VerdictPalette, TextReadsOnEveryVerdictColour) {
+    const Rgb white{0xff, 0xff, 0xff}, black{0, 0, 0};
+    EXPECT_EQ(inkOn(verdictRgb(Verdict::Unremarkable)), white);
+    EXPECT_EQ(inkOn(verdictRgb(Verdict::Remarkable)), white);
+    EXPECT_EQ(inkOn(verdictRgb(Verdict::SlightlyRaised)), black);
+    EXPECT_EQ(inkOn(verdictRgb(Verdict::None)), black);
+}
 
 }  // namespace
 }  // namespace korvala

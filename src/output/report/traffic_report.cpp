@@ -28,6 +28,57 @@ int trafficReportPageCount(const TrafficReportInput& in) {
     return 3 + days + 1 + (in.comparison ? 1 : 0);
 }
 
+namespace {
+
+enum class Drawn { Complete, Cancelled, Failed };
+
+// Draws every page into `device` as an A4 PDF, each with its footer, and stops after the page at
+// which `progress` says no.
+Drawn drawPages(QIODevice& device, const TrafficReportInput& in,
+                const std::function<bool(int done, int total)>& progress) {
+    const int total = trafficReportPageCount(in);
+    QPdfWriter writer(&device);
+    writer.setResolution(report::kResolution);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                     QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
+    writer.setCreator(QStringLiteral("Korvala"));
+    writer.setTitle(QStringLiteral("Verkehrsbericht ") + QString::fromStdString(in.site.location));
+    QPainter painter;
+    if (!painter.begin(&writer))
+        return Drawn::Failed;
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    ReportPages pages(painter, in, total);
+
+    int done = 0;
+    bool cancelled = false;
+    auto page = [&](auto&& draw) {
+        if (cancelled)
+            return;
+        if (done > 0)
+            writer.newPage();
+        draw();
+        pages.footer(++done);
+        cancelled = progress && !progress(done, total);
+    };
+    page([&] { pages.titlePage(); });
+    page([&] { pages.overviewPage(); });
+    page([&] { pages.heatMapPage(); });
+    for (const DayAnalysis& d : in.analysis->days) {
+        if (cancelled)
+            break;
+        const report::DayPage dp = report::dayPage(in.site, (*in.days)[d.day - 1], d.day);
+        page([&] { pages.dayPage(dp); });
+    }
+    page([&] { pages.qualityPage(); });
+    if (in.comparison)
+        page([&] { pages.comparisonPage(); });
+    painter.end();
+    return cancelled ? Drawn::Cancelled : Drawn::Complete;
+}
+
+}  // namespace
+
 bool writeTrafficReportPdf(const QString& path, const TrafficReportInput& in, QString* error,
                            std::function<bool(int done, int total)> progress) {
     auto fail = [&](const QString& why) {
@@ -51,63 +102,14 @@ bool writeTrafficReportPdf(const QString& path, const TrafficReportInput& in, QS
     // drawn into memory instead (a full week is a few hundred kilobytes).
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-
-    const int total = trafficReportPageCount(in);
-    QPdfWriter writer(&buffer);
-    writer.setResolution(report::kResolution);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                     QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
-    writer.setCreator(QStringLiteral("Korvala"));
-    writer.setTitle(QStringLiteral("Verkehrsbericht ") + QString::fromStdString(in.site.location));
-
-    QPainter painter;
-    if (!painter.begin(&writer)) {
+    const Drawn drawn = drawPages(buffer, in, progress);
+    if (drawn != Drawn::Complete || buffer.data().isEmpty()) {
         file.cancelWriting();
-        return fail(QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden.").arg(path));
-    }
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    ReportPages pages(painter, in, total);
-
-    int done = 0;
-    bool cancelled = false;
-    // Draws one page with its footer; false once the caller has cancelled.
-    auto page = [&](auto&& draw) {
-        if (cancelled)
+        if (drawn == Drawn::Cancelled)
             return false;
-        if (done > 0)
-            writer.newPage();
-        draw();
-        pages.footer(done + 1);
-        ++done;
-        if (progress && !progress(done, total))
-            cancelled = true;
-        return !cancelled;
-    };
-
-    page([&] { pages.titlePage(); });
-    page([&] { pages.overviewPage(); });
-    page([&] { pages.heatMapPage(); });
-    for (const DayAnalysis& d : in.analysis->days) {
-        if (cancelled)
-            break;
-        const report::DayPage dp = report::dayPage(in.site, (*in.days)[d.day - 1], d.day);
-        page([&] { pages.dayPage(dp); });
-    }
-    page([&] { pages.qualityPage(); });
-    if (in.comparison)
-        page([&] { pages.comparisonPage(); });
-
-    painter.end();
-    if (cancelled) {
-        file.cancelWriting();
-        return false;
+        return fail(QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden.").arg(path));
     }
     const QByteArray& bytes = buffer.data();
-    if (bytes.isEmpty()) {
-        file.cancelWriting();
-        return fail(QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden.").arg(path));
-    }
     if (file.write(bytes) != bytes.size() || !file.commit())
         return fail(QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden: %2")
                         .arg(path, file.errorString()));
