@@ -155,10 +155,15 @@ class TestTrafficReport : public QObject {
                           verdictLabel(d.exceedance.verdict) + " " +
                           clockSpanText(*d.firstVehicle, *d.lastVehicle) + " " +
                           (d.complete ? "ja" : "nein"));
-            QString row = QStringLiteral("Tag %1 ").arg(d.day) + qText(weekdayShortText(d.weekday));
-            for (const HourCell& c : d.hours)
-                row += QLatin1Char(' ') + QString::number(c.vehicles);
-            heat << row;
+            // Both maps: every hour's vehicles, and the v85 of the hours that have one.
+            const QString label =
+                QStringLiteral("Tag %1 ").arg(d.day) + qText(weekdayShortText(d.weekday));
+            QString vehicles = label, v85 = label;
+            for (const HourCell& c : d.hours) {
+                vehicles += QLatin1Char(' ') + QString::number(c.vehicles);
+                v85 += c.v85 ? QLatin1Char(' ') + qText(speedText(c.v85)) : QString();
+            }
+            heat << vehicles << v85;
         }
         for (const std::string& line : weekSummaryLines(a))
             week << simplified(line);
