@@ -2,18 +2,6 @@
 // measurement, the limit re-evaluates at once, the heat map's cells are the core's hour counts
 // and paint where they say, and the main window refreshes the page after a load.
 
-#include <QImage>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPainter>
-#include <QRadioButton>
-#include <QScrollArea>
-#include <QSignalSpy>
-#include <QSpinBox>
-#include <QTabWidget>
-#include <QTableWidget>
-#include <QtTest>
-
 #include "output/report/figure_qt.h"
 #include "test_form1_support.h"
 #include "ui/analyse_page.h"
@@ -60,10 +48,10 @@ bool load(Session& s, const char* file, const QTemporaryDir* dir = nullptr,
           const QByteArray& bytes = {}) {
     std::string path = file;
     if (dir != nullptr) {
-        QFile f(dir->filePath(QString::fromLatin1(file)));
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        const QString written = dir->filePath(QString::fromLatin1(file));
+        if (!korvala::ui::test::saveBytes(written, bytes))
             return false;
-        path = f.fileName().toStdString();
+        path = written.toStdString();
     }
     return s.openFile(path).outcome == LoadOutcome::Loaded;
 }

@@ -1,18 +1,8 @@
 // The traffic report and the comparison as the window offers them: the "Datei" entries, what
 // they write or show, and that a second measurement never disturbs the one the window holds.
 
-#include <QAction>
 #include <QBarSeries>
 #include <QBarSet>
-#include <QDir>
-#include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QProcess>
-#include <QProgressDialog>
-#include <QTableWidget>
-#include <QTimer>
 
 #include "model/measurement_file.h"
 #include "test_form1_support.h"
@@ -40,9 +30,7 @@ const QByteArray kAfter =
 const QString kMinus = QString::fromUtf8("−");
 
 QString pdfText(const QString& pdf) {
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    return p.waitForFinished(60000) ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
+    return print_test::run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, "-"});
 }
 
 QStringList pdfFilesIn(const QString& dir) {

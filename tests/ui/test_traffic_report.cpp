@@ -2,50 +2,24 @@
 // against the report page, the comparison page, cancelling and failures, and the headless
 // command `korvala --pdf` as a cron job runs it.
 
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QProcessEnvironment>
-#include <QRegularExpression>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
-
 #include "evaluation/comparison.h"
 #include "output/figure_text.h"
 #include "output/report/figure_qt.h"
 #include "output/report/traffic_report.h"
 #include "session/session.h"
+#include "test_form1_support.h"
 
 using namespace korvala;
 
 namespace {
 
-QString run(const QString& program, const QStringList& args) {
-    QProcess process;
-    process.start(program, args);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return {};
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-int pageCount(const QString& pdf) {
-    const auto m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)"))
-                       .match(run(QStringLiteral("pdfinfo"), {pdf}));
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
-}
+using korvala::ui::test::fileBytes;
+using korvala::ui::test::saveBytes;
+using print_test::pageCount;
 
 // Text of one page (1-based) as laid out, every run of blanks made one blank, empty lines gone.
 QString pageText(const QString& pdf, int page) {
-    const QString text =
-        run(QStringLiteral("pdftotext"),
-            {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(page),
-             QStringLiteral("-l"), QString::number(page), pdf, QStringLiteral("-")});
-    QStringList lines;
-    for (const QString& l : text.split(QLatin1Char('\n')))
-        if (!l.trimmed().isEmpty())
-            lines << l.simplified();
-    return lines.join(QLatin1Char('\n'));
+    return print_test::pageLines(pdf, page).join(QLatin1Char('\n'));
 }
 
 // A device log of our own: `days` days from 01.12.2026 (a Tuesday). The first day starts at
@@ -71,16 +45,6 @@ QByteArray sampleLog(int days, int shift) {
     return out;
 }
 
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 QString simplified(const std::string& s) {
     return qText(s).simplified();
 }
@@ -99,7 +63,7 @@ class TestTrafficReport : public QObject {
 
     bool load(Session& s, const QString& name, const QByteArray& bytes) {
         const QString file = path(name);
-        return writeFile(file, bytes) &&
+        return saveBytes(file, bytes) &&
                s.openFile(file.toStdString()).outcome == LoadOutcome::Loaded;
     }
     // Writes the report of `s` at `limit` and returns its file, empty on failure.
@@ -262,14 +226,14 @@ class TestTrafficReport : public QObject {
         QVERIFY(error.isEmpty());
         QCOMPARE(pages, 3);
         QVERIFY(QDir(target.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
-        QVERIFY(writeFile(file, "frueher"));
+        QVERIFY(saveBytes(file, "frueher"));
         QVERIFY(!writeTrafficReportPdf(file, in, nullptr, [](int, int) { return false; }));
-        QCOMPARE(readFile(file), QByteArray("frueher"));
+        QCOMPARE(fileBytes(file), QByteArray("frueher"));
         QCOMPARE(QDir(target.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
         // Without an analysis there is nothing to write, and nothing is written.
         QVERIFY(!writeTrafficReportPdf(file, {}, &error));
         QCOMPARE(error, QStringLiteral("Keine Messung ausgewertet."));
-        QCOMPARE(readFile(file), QByteArray("frueher"));
+        QCOMPARE(fileBytes(file), QByteArray("frueher"));
     }
 
     // Small measurements still give a complete report: one short day has no average daily
@@ -332,7 +296,7 @@ class TestTrafficReport : public QObject {
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("said");  // on stdout for --help, else on stderr
         const QString log = path(QStringLiteral("nord.log")), out = path("headless.pdf");
-        QVERIFY(writeFile(path(QStringLiteral("fremd.log")), "Dies ist kein Protokoll\r\n"));
+        QVERIFY(saveBytes(path(QStringLiteral("fremd.log")), "Dies ist kein Protokoll\r\n"));
         QTest::newRow("report") << QStringList{"--pdf", out, "--limit", "30", log} << 0 << "";
         QTest::newRow("limit not a number")
             << QStringList{"--pdf", out, "--limit", "schnell", log} << 1 << "5 bis 130";
