@@ -278,6 +278,15 @@ class TestAnalysePage : public QObject {
         HeatMap* map = page.heatMap();
         const QRectF cell = map->picture().cellRect(QRectF(map->rect()), 0, 0, map->font());
         QVERIFY(cell.width() >= QFontMetricsF(map->font()).horizontalAdvance("222"));
+
+        // With KORVALA_SCREENSHOT_DIR set, the page and the v85 map are kept there for a look.
+        const QString shots = qEnvironmentVariable("KORVALA_SCREENSHOT_DIR");
+        if (!shots.isEmpty()) {
+            QDir().mkpath(shots);
+            content->grab().save(QDir(shots).filePath("analyse.png"));
+            page.v85ModeButton()->click();
+            map->grab().save(QDir(shots).filePath("heatmap-v85.png"));
+        }
     }
 };
 
