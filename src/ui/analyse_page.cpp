@@ -21,14 +21,6 @@
 
 namespace korvala::ui {
 
-namespace {
-
-QString noValue() {
-    return qText(kNoValue);
-}
-
-}  // namespace
-
 AnalysePage::AnalysePage(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("analysePage"));
     auto* outer = new QVBoxLayout(this);
@@ -80,7 +72,7 @@ QLayout* AnalysePage::buildLimitRow() {
 QWidget* AnalysePage::buildWholeBox(QWidget* content) {
     auto* box = new QGroupBox(QStringLiteral("Gesamte Messung"), content);
     auto* form = new QFormLayout(box);
-    verdict_ = new QLabel(noValue(), box);
+    verdict_ = new QLabel(qNoValue(), box);
     verdict_->setObjectName(QStringLiteral("verdict"));
     verdict_->setAutoFillBackground(true);
     verdict_->setMargin(3);
@@ -187,7 +179,7 @@ QWidget* AnalysePage::buildRulesBox(QWidget* content) {
 
 QLabel* AnalysePage::addFigure(QFormLayout* form, const QString& id, const QString& caption) {
     auto* captionLabel = new QLabel(caption, form->parentWidget());
-    auto* value = new QLabel(noValue(), form->parentWidget());
+    auto* value = new QLabel(qNoValue(), form->parentWidget());
     value->setObjectName(id);
     value->setTextInteractionFlags(Qt::TextSelectableByMouse);
     form->addRow(captionLabel, value);

@@ -6,11 +6,17 @@
 #include <string_view>
 
 #include "evaluation/analysis.h"
+#include "output/figure_text.h"
 
 namespace korvala {
 
 inline QString qText(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+// The dash of a value that is not there.
+inline QString qNoValue() {
+    return qText(kNoValue);
 }
 
 inline QColor toQColor(Rgb c) {

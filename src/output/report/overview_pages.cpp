@@ -18,10 +18,6 @@ namespace korvala::report {
 
 namespace {
 
-QString noValue() {
-    return qText(kNoValue);
-}
-
 QString dayDateText(const std::string& startDate, int day) {
     return qText(measurementDayDateText(startDate, day));
 }
@@ -41,7 +37,7 @@ void ReportPages::footer(int pageNo) {
     if (site.isEmpty())
         site = QStringLiteral("Messort ohne Namen");
     site += QStringLiteral(", Beginn der Messung ") +
-            (in_.site.startDate.empty() ? noValue() : QString::fromStdString(in_.site.startDate));
+            (in_.site.startDate.empty() ? qNoValue() : QString::fromStdString(in_.site.startDate));
     c_.text(kLeft, kBottom + 1, kContentWidth - 30, 5, Qt::AlignLeft | Qt::AlignVCenter, site, f);
     c_.text(kRight - 30, kBottom + 1, 30, 5, Qt::AlignRight | Qt::AlignVCenter,
             QStringLiteral("Seite %1 von %2").arg(pageNo).arg(total_), f);
@@ -212,7 +208,7 @@ double ReportPages::weekTable(double y) {
     for (const DayAnalysis& d : a_.days) {
         const QString span = d.firstVehicle && d.lastVehicle
                                  ? qText(clockSpanText(*d.firstVehicle, *d.lastVehicle))
-                                 : noValue();
+                                 : qNoValue();
         rows.push_back(
             QStringList{QString::number(d.day), dayDateText(in_.site.startDate, d.day),
                         qText(weekdayText(d.weekday))} +
