@@ -14,6 +14,7 @@
 #include "model/speed.h"
 #include "output/figure_text.h"
 #include "session/session.h"
+#include "text_table.h"
 
 namespace korvala::cli {
 
@@ -25,57 +26,6 @@ int parseLimit(const std::string& text) {
         fail(kExitUsage, "Fehler: " + speedLimitErrorText(text));
     return *limit;
 }
-
-// Width in characters, not bytes: the tables hold umlauts and dashes.
-std::size_t width(const std::string& s) {
-    std::size_t n = 0;
-    for (unsigned char c : s)
-        n += (c & 0xC0) != 0x80 ? 1 : 0;
-    return n;
-}
-
-std::string padRight(const std::string& s, std::size_t w) {
-    const std::size_t n = width(s);
-    return n >= w ? s : s + std::string(w - n, ' ');
-}
-
-std::string padLeft(const std::string& s, std::size_t w) {
-    const std::size_t n = width(s);
-    return n >= w ? s : std::string(w - n, ' ') + s;
-}
-
-// A table whose columns are as wide as their widest cell; `align` holds 'l' or 'r' per column.
-class TextTable {
-  public:
-    TextTable(std::vector<std::string> header, std::string align) : align_(std::move(align)) {
-        rows_.push_back(std::move(header));
-    }
-    void add(std::vector<std::string> row) { rows_.push_back(std::move(row)); }
-    std::string str(const std::string& indent) const {
-        std::vector<std::size_t> w(rows_.front().size(), 0);
-        for (const auto& row : rows_)
-            for (std::size_t c = 0; c < row.size() && c < w.size(); ++c)
-                w[c] = std::max(w[c], width(row[c]));
-        std::string out;
-        for (const auto& row : rows_) {
-            std::string line = indent;
-            for (std::size_t c = 0; c < row.size() && c < w.size(); ++c) {
-                if (c > 0)
-                    line += "  ";
-                const bool left = c < align_.size() && align_[c] == 'l';
-                line += left ? padRight(row[c], w[c]) : padLeft(row[c], w[c]);
-            }
-            while (!line.empty() && line.back() == ' ')
-                line.pop_back();
-            out += line + "\n";
-        }
-        return out;
-    }
-
-  private:
-    std::vector<std::vector<std::string>> rows_;
-    std::string align_;
-};
 
 std::string profileText(const SpeedProfile& p, const Exceedance& e, int limit) {
     if (p.vehicles == 0)
@@ -97,7 +47,7 @@ std::string profileText(const SpeedProfile& p, const Exceedance& e, int limit) {
         lines.emplace_back("  " + bandCaption(b), vehiclesAndShareText(b.vehicles, b.share));
     lines.emplace_back("Bewertung nach v85", verdictLabel(e.verdict));
     for (const auto& [caption, value] : lines)
-        captionWidth = std::max(captionWidth, width(caption));
+        captionWidth = std::max(captionWidth, textWidth(caption));
     for (const auto& [caption, value] : lines)
         out += "  " + padRight(caption, captionWidth) + "  " + value + "\n";
     return out;

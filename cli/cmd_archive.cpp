@@ -13,6 +13,7 @@
 #include "archive/archive_csv.h"
 #include "archive/archive_text.h"
 #include "commands.h"
+#include "text_table.h"
 
 namespace korvala::cli {
 
@@ -81,31 +82,12 @@ void printJson(const Json& j) {
 
 // ---- text tables ----
 
-std::size_t width(const std::string& s) {
-    std::size_t n = 0;
-    for (unsigned char c : s)
-        n += (c & 0xC0) != 0x80 ? 1 : 0;
-    return n;
-}
-
 // Columns as wide as their widest cell; `align` holds 'l' or 'r' per column.
 std::string table(const std::vector<std::vector<std::string>>& rows, const std::string& align) {
-    std::vector<std::size_t> w(rows.front().size(), 0);
-    for (const auto& row : rows)
-        for (std::size_t c = 0; c < row.size(); ++c)
-            w[c] = std::max(w[c], width(row[c]));
-    std::string out;
-    for (const auto& row : rows) {
-        std::string line;
-        for (std::size_t c = 0; c < row.size(); ++c) {
-            const std::string pad(w[c] - width(row[c]), ' ');
-            line += (c > 0 ? "  " : "") + (align[c] == 'l' ? row[c] + pad : pad + row[c]);
-        }
-        while (!line.empty() && line.back() == ' ')
-            line.pop_back();
-        out += line + "\n";
-    }
-    return out;
+    TextTable t(rows.front(), align);
+    for (std::size_t r = 1; r < rows.size(); ++r)
+        t.add(rows[r]);
+    return t.str();
 }
 
 std::string kmh(int limit) {
@@ -274,7 +256,7 @@ void runHistory(const Archive& archive, const Options& o) {
         const FiledFigures& f = e.figures;
         rows.push_back({std::to_string(e.id), periodText(f.period), std::to_string(f.days),
                         std::to_string(f.vehicles), dailyText(f.averageDaily), speedText(f.v50),
-                        speedText(f.v85), percentNumber(f.shareOver) + " %",
+                        speedText(f.v85), percentText(f.shareOver),
                         std::string(verdictText(f.verdict))});
     }
     print("Messstelle \"" + site.data.name + "\", Höchstgeschwindigkeit " +
@@ -303,7 +285,7 @@ void runHotspots(const Archive& archive, const Options& o) {
     for (const Hotspot& h : ranking) {
         const FiledFigures& f = h.latest.figures;
         rows.push_back({std::to_string(h.rank), h.site.data.name, kmh(h.site.data.speedLimit),
-                        speedText(f.v85), excessText(h.excess), percentNumber(f.shareOver) + " %",
+                        speedText(f.v85), excessText(h.excess), percentText(f.shareOver),
                         periodText(f.period), std::string(verdictText(f.verdict))});
     }
     print(table(rows, "rlrrrrll"));
@@ -328,7 +310,7 @@ void runShow(const Archive& archive, const Options& o) {
         {"Fahrzeuge", std::to_string(f.vehicles)},
         {"Fahrzeuge je Tag", dailyText(f.averageDaily)},
         {"v50 / v85", speedText(f.v50) + " / " + speedText(f.v85) + " km/h"},
-        {"Über " + kmh(f.limit), percentNumber(f.shareOver) + " %"},
+        {"Über " + kmh(f.limit), percentText(f.shareOver)},
         {"Bewertung", std::string(verdictText(f.verdict))},
         {"Quelle", e.source.empty() ? std::string(kNoValue) : e.source},
         {"Abgelegt am", e.filedAt},

@@ -1,23 +1,21 @@
 #pragma once
-// The archive's figures as text, German conventions whatever the machine's locale: the command
-// line's tables, the CSV files and the window's archive page show them alike.
+// The archive's own figure texts (dates with the century, periods, the excess over a limit),
+// built on the program's figure texts: the command line's tables, the CSV files and the window's
+// archive page show them alike.
 
 #include <cstdint>
 #include <optional>
 #include <string>
 
 #include "archive/archive_types.h"
+#include "output/figure_text.h"
 
 namespace korvala::archive {
-
-inline constexpr std::string_view kNoValue = "–";
 
 // "01.12.2026" of a day count since 30.12.1899.
 std::string dateText(std::int64_t day);
 // "01.12.2026 – 07.12.2026", one day alone, or "–" when unknown.
 std::string periodText(const std::optional<Period>& period);
-// A speed or v85 as the program writes speeds ("57", "57,5"), "–" when missing.
-std::string speedText(const std::optional<double>& kmh);
 // A share 0..1 as percent with one decimal, without the sign: "23,4".
 std::string percentNumber(double share);
 // Vehicles per day, whole: "2143", "–" when missing.
