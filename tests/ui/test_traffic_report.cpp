@@ -304,8 +304,9 @@ class TestTrafficReport : public QObject {
             << QStringList{"--pdf", out, path("weg.log")} << 2 << "kann nicht gelesen werden";
         QTest::newRow("no device log")
             << QStringList{"--pdf", out, path("fremd.log")} << 2 << "kein Protokoll des Messgeräts";
-        QTest::newRow("unwritable") << QStringList{"--pdf", path("fehlt/x.pdf"), log} << 3
-                                    << "kann nicht geschrieben werden";
+        QTest::newRow("unwritable")
+            << QStringList{"--pdf", path("fehlt/x.pdf"), log} << 3
+            << "konnte nicht geschrieben werden: Datei oder Ordner nicht gefunden";
         QTest::newRow("help") << QStringList{"--help"} << 0 << "--device-port";
     }
     void headlessCommand() {

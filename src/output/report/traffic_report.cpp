@@ -1,12 +1,13 @@
 #include "output/report/traffic_report.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
+#include "model/file_write.h"
 #include "output/report/report_pages.h"
 #include "session/session.h"
 
@@ -91,28 +92,22 @@ bool writeTrafficReportPdf(const QString& path, const TrafficReportInput& in, QS
     if (!in.analysis || !in.days)
         return fail(QStringLiteral("Keine Messung ausgewertet."));
 
-    // QSaveFile writes beside the target and renames only on commit, so a cancelled or failed
-    // report never leaves a half-written file nor destroys an earlier one. Opening it first
-    // reports an unwritable folder before any page is drawn.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden: %2")
-                        .arg(path, file.errorString()));
-    // The PDF engine closes its device when done, which a QSaveFile must not be; the pages are
-    // drawn into memory instead (a full week is a few hundred kilobytes).
+    // The pages are drawn into memory (a full week is a few hundred kilobytes) and written as a
+    // whole the way every file of the program is: never half-written, the user's file keeps its
+    // owner, mode and links, and a failure is said in German.
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     const Drawn drawn = drawPages(buffer, in, progress);
-    if (drawn != Drawn::Complete || buffer.data().isEmpty()) {
-        file.cancelWriting();
-        if (drawn == Drawn::Cancelled)
-            return false;
+    if (drawn == Drawn::Cancelled)
+        return false;
+    if (drawn != Drawn::Complete || buffer.data().isEmpty())
         return fail(QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden.").arg(path));
-    }
     const QByteArray& bytes = buffer.data();
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        return fail(QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden: %2")
-                        .arg(path, file.errorString()));
+    std::string why;
+    if (!writeFileBytes(QFile::encodeName(path).toStdString(),
+                        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                        &why))
+        return fail(QString::fromStdString(why));
     return true;
 }
 
