@@ -35,6 +35,7 @@
 
 #include "ui/analyse_page.h"
 #include "ui/app_texts.h"
+#include "ui/archive_actions.h"
 #include "ui/button_icons.h"
 #include "ui/data_folder.h"
 #include "ui/day_buttons.h"
@@ -190,6 +191,7 @@ Form1::Form1(Dialogs& dialogs, Form1Options options, QWidget* parent)
     }
     statusDirty_ = 0;
     reportActions = new ReportActions(*this);
+    archiveActions = new ArchiveActions(*this);
     Timer1->start();
 }
 

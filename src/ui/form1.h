@@ -33,6 +33,7 @@ class QToolButton;
 namespace korvala::ui {
 
 class AnalysePage;
+class ArchiveActions;
 class DayButtons;
 class DayGridModel;
 class ReportActions;
@@ -190,8 +191,9 @@ class Form1 final : public QMainWindow {
     QToolButton* cmd_printCh2;
     QTextEdit* rtf;
     QToolButton* cmd_printProtokoll;
-    AnalysePage* analysePage;      // figures of the whole measurement, refreshed after every load
-    ReportActions* reportActions;  // the PDF report and the comparison ("Datei" entries)
+    AnalysePage* analysePage;        // figures of the whole measurement, refreshed after every load
+    ReportActions* reportActions;    // the PDF report and the comparison ("Datei" entries)
+    ArchiveActions* archiveActions;  // the site archive ("Datei" entries, its window)
 
     // ---- overlays, status bar, debug column, timers ----
     QFrame* dlg_input;

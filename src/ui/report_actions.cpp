@@ -102,11 +102,21 @@ bool ReportActions::openComparison(const QString& path) {
         form_.showLoadFailure(result, path);
         return false;
     }
-    comparisonSession_ = std::move(loaded);
-    comparisonFile_ = path;
+    adopt(std::move(loaded), path);
+    return true;
+}
+
+void ReportActions::setComparison(LoadResult&& load, const QString& name) {
+    auto loaded = std::make_unique<Session>(form_.todayText().toStdString());
+    loaded->applyLoad(std::move(load), name.toStdString());
+    adopt(std::move(loaded), name);
+}
+
+void ReportActions::adopt(std::unique_ptr<Session> comparison, const QString& file) {
+    comparisonSession_ = std::move(comparison);
+    comparisonFile_ = file;
     afterFigures_.reset();
     refresh();
-    return true;
 }
 
 void ReportActions::compareClose_Click() {

@@ -34,6 +34,9 @@ class ReportActions final : public QObject {
     void compareClose_Click();
     // Loads `path` as the comparison, with the messages of "Öffnen". True when loaded.
     bool openComparison(const QString& path);
+    // Takes a measurement read elsewhere (one filed in the archive) as the comparison; `name`
+    // labels its side.
+    void setComparison(LoadResult&& load, const QString& name);
     // Writes the report of the current measurement (with the comparison page when one is
     // loaded) to `path`, with a progress dialog; false on cancel or failure (a message box says
     // why a write failed).
@@ -53,6 +56,8 @@ class ReportActions final : public QObject {
     QAction* act_compareClose;
 
   private:
+    void adopt(std::unique_ptr<Session> comparison, const QString& file);
+
     Form1& form_;
     ComparisonView* view_;
     std::unique_ptr<Session> comparisonSession_;
