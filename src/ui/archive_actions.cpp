@@ -128,11 +128,14 @@ QString ArchiveActions::server() const {
 
 QString ArchiveActions::placeText() const {
     if (!fileForThisRun_.isEmpty())
-        return QStringLiteral("Archiv: ") + QDir::toNativeSeparators(fileForThisRun_);
-    const QString s = server();
-    if (!s.isEmpty())
-        return QStringLiteral("Archiv in der PostgreSQL-Datenbank: ") + s;
-    return QStringLiteral("Archiv in der lokalen Datei ") + QDir::toNativeSeparators(localFile());
+        return placeText({}, fileForThisRun_);
+    return placeText(server(), localFile());
+}
+
+QString ArchiveActions::placeText(const QString& serverName, const QString& file) {
+    if (!serverName.isEmpty())
+        return QStringLiteral("Archiv in der PostgreSQL-Datenbank: ") + serverName;
+    return QStringLiteral("Archiv in der lokalen Datei ") + QDir::toNativeSeparators(file);
 }
 
 Archive ArchiveActions::openPlace(const QString& serverName, const QString& file) const {

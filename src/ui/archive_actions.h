@@ -43,8 +43,10 @@ class ArchiveActions final : public QObject {
     QString localFile() const;
     // The PostgreSQL connection set, empty for the local file.
     QString server() const;
-    // "Lokale Datei …" or "PostgreSQL-Datenbank …", for the archive window.
+    // Where the archive in use is, for the archive window: in the file `file` unless `server`
+    // names a PostgreSQL connection.
     QString placeText() const;
+    static QString placeText(const QString& server, const QString& file);
     // Switches to `server` (empty: the local file) when that archive opens, and keeps it in the
     // settings; otherwise says why and keeps the one in use. True when switched.
     bool connectTo(const QString& server);

@@ -80,14 +80,14 @@ ArchiveRows siteRows(const std::vector<archive::SiteSummary>& sites) {
 ArchiveRows historyRows(const std::vector<FiledEntry>& history, int limit) {
     const std::string over = "über " + limitText(limit);
     ArchiveRows r = withColumns({{"Nr.", true, 9},
-                                 {"Zeitraum", false, 38},
-                                 {"Fahrzeuge", true, 19},
-                                 {"Fahrzeuge je Tag", true, 17},
+                                 {"Zeitraum", false, 42},
+                                 {"Fahrzeuge", true, 21},
+                                 {"je Tag", true, 14},
                                  {"v50", true, 10},
                                  {"v85", true, 10},
                                  {over.c_str(), true, 19},
-                                 {"Quelle", false, 26},
-                                 {"Bewertung", false, 24}});
+                                 {"Quelle", false, 25},
+                                 {"Bewertung", false, 22}});
     for (const FiledEntry& e : history) {
         const FiledFigures& f = e.figures;
         r.rows.push_back(cells(

@@ -171,7 +171,8 @@ void drawTrend(Canvas& c, double x, double y, double w, double h,
                const std::vector<TrendPoint>& trend, int limit) {
     if (trend.empty())
         return;
-    const double left = x + 14, right = x + w - 4;
+    // The limit is named right of the plot, where no measurement can cover it.
+    const double left = x + 14, right = x + w - 14;
     double first = trend.front().day, last = trend.back().day;
     // A single measurement, or several close together, still get room on both sides.
     const double pad = std::max(15.0, (last - first) * 0.05);
@@ -192,8 +193,8 @@ void drawTrend(Canvas& c, double x, double y, double w, double h,
     const ValueAxis speed = valueAxis(c, x, left, right, y + 8, y + speedH, highest + 1);
     const QColor red = verdictQColor(Verdict::Remarkable);
     c.line(left, speed.y(limit), right, speed.y(limit), red, 0.35, Qt::DashLine);
-    c.text(right - 40, speed.y(limit) - 4, 40, 3.6, Qt::AlignRight | Qt::AlignVCenter,
-           QStringLiteral("zulässig ") + qText(limitText(limit)), small, red);
+    c.text(right + 1, speed.y(limit) - 1.8, x + w - right - 1, 3.6,
+           Qt::AlignLeft | Qt::AlignVCenter, qText(limitText(limit)), small, red);
     for (std::size_t i = 1; i < trend.size(); ++i)
         c.line(px(trend[i - 1].day), speed.y(trend[i - 1].v85), px(trend[i].day),
                speed.y(trend[i].v85), Qt::black, 0.3);
