@@ -91,6 +91,10 @@ struct Options {
         QStringLiteral("compare"),
         QString::fromUtf8("Vergleichsmessung für die Bilder von --screenshot."),
         QStringLiteral("DATEI")};
+    QCommandLineOption archive{
+        QStringLiteral("archive"),
+        QStringLiteral("Archivdatei (SQLite) für die Bilder von --screenshot."),
+        QStringLiteral("DATEI")};
     QCommandLineOption pdf{QStringLiteral("pdf"),
                            QString::fromUtf8("Verkehrsbericht von DATEI als PDF nach AUSGABE "
                                              "schreiben, ohne Fenster, und beenden."),
@@ -110,12 +114,13 @@ struct Options {
     void addTo(QCommandLineParser& parser) {
         screenshot.setFlags(QCommandLineOption::HiddenFromHelp);
         compare.setFlags(QCommandLineOption::HiddenFromHelp);
+        archive.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.setApplicationDescription(
             QStringLiteral("Auswertung von Geschwindigkeitsmessungen"));
         parser.addHelpOption();
         parser.addVersionOption();
         for (const QCommandLineOption* o :
-             {&noSplash, &screenshot, &compare, &pdf, &limit, &deviceLink, &devicePort}) {
+             {&noSplash, &screenshot, &compare, &archive, &pdf, &limit, &deviceLink, &devicePort}) {
             parser.addOption(*o);
         }
         parser.addPositionalArgument(
@@ -168,7 +173,12 @@ int runWindow(QApplication& app, const QCommandLineParser& parser, const Options
         if (!compareFile.isEmpty()) {
             compareFile = QDir::current().absoluteFilePath(compareFile);
         }
-        return korvala::takeScreenshots(window, {parser.value(o.screenshot), compareFile});
+        QString archiveFile = parser.value(o.archive);
+        if (!archiveFile.isEmpty()) {
+            archiveFile = QDir::current().absoluteFilePath(archiveFile);
+        }
+        return korvala::takeScreenshots(window,
+                                        {parser.value(o.screenshot), compareFile, archiveFile});
     }
     return app.exec();
 }

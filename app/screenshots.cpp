@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QDialog>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -20,8 +21,15 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <optional>
+#include <vector>
 
+#include "output/report/archive_pages.h"
 #include "ui/analyse_page.h"
+#include "ui/archive_actions.h"
+#include "ui/archive_lists.h"
+#include "ui/archive_trend.h"
+#include "ui/archive_window.h"
 #include "ui/comparison_view.h"
 #include "ui/datandtime.h"
 #include "ui/form1.h"
@@ -41,6 +49,8 @@ constexpr int kAnalysePage = 4;
 // pictures changes no file unless the dialog changed: shortly before the sample week began.
 const QString kExampleCardDrive = QStringLiteral("/media/benutzer/SD-KARTE");
 const QDateTime kExampleNow(QDate(2026, 12, 1), QTime(13, 45, 0));
+// The archive as a user keeps it, rather than the temporary file the pictures were taken from.
+const QString kExampleArchive = QStringLiteral("/home/benutzer/.local/share/korvala/archiv.sqlite");
 
 void complain(const QString& message) {
     std::fprintf(stderr, "korvala --screenshot: %s\n", message.toLocal8Bit().constData());
@@ -186,6 +196,60 @@ bool saveComparison(ui::Form1& window, const QString& dir, const QString& file) 
     return ok;
 }
 
+// The site measured most often, whose history shows the longest trend.
+std::optional<archive::SiteRecord> busiestSite(ui::ArchiveActions& actions) {
+    std::optional<archive::SiteSummary> busiest;
+    actions.run([&](archive::Archive& a) {
+        for (archive::SiteSummary& s : a.siteList())
+            if (!busiest || s.measurements > busiest->measurements)
+                busiest = std::move(s);
+    });
+    return busiest ? std::optional<archive::SiteRecord>(busiest->site) : std::nullopt;
+}
+
+// The archive window on `file` with its site list, history and trend, then the hotspots, and
+// the busiest site's history as PDF pages.
+bool saveArchive(ui::Form1& window, const QString& dir, const QString& file) {
+    ui::ArchiveActions& actions = *window.archiveActions;
+    bool opened = false;
+    runUnattended([&] { opened = actions.useFileForThisRun(file); }, reportUnexpected);
+    const std::optional<archive::SiteRecord> site =
+        opened ? busiestSite(actions) : std::optional<archive::SiteRecord>();
+    if (!site) {
+        complain(QStringLiteral("das Archiv %1 hat keine Messstelle.").arg(file));
+        return false;
+    }
+    std::vector<archive::FiledEntry> history;
+    actions.run([&](archive::Archive& a) { history = a.history(site->id); });
+    runUnattended([&] { actions.showWindow(); }, reportUnexpected);
+    ui::ArchiveWindow& archiveWindow = *actions.window();
+    archiveWindow.showSite(site->id);
+    archiveWindow.placeLabel->setText(ui::ArchiveActions::placeText({}, kExampleArchive));
+    QApplication::processEvents();
+    bool ok = save(archiveWindow, dir, QStringLiteral("archive"));
+    archiveWindow.tabs->setCurrentIndex(1);
+    QApplication::processEvents();
+    ok = save(archiveWindow, dir, QStringLiteral("hotspots")) && ok;
+    archiveWindow.close();
+
+    // The trend larger than the window shows it, so the guide's picture reads at print size.
+    ui::ArchiveTrend trend;
+    trend.setTrend(ui::trendPoints(history), site->data.speedLimit);
+    trend.resize(820, 400);
+    trend.show();
+    QApplication::processEvents();
+    ok = save(trend, dir, QStringLiteral("trend")) && ok;
+    trend.close();
+
+    QString error;
+    if (!report::writeArchiveListPdf(QDir(dir).filePath(QStringLiteral("archive-history.pdf")),
+                                     ui::historyList(*site, history, window.todayText()), &error)) {
+        complain(error);
+        ok = false;
+    }
+    return ok;
+}
+
 // The debug column, uncovered as the user does it: ten presses on the status bar.
 bool saveDebugColumn(ui::Form1& window, const QString& dir) {
     for (int i = 0; i < 10; ++i) {
@@ -209,6 +273,9 @@ int takeScreenshots(ui::Form1& window, const ScreenshotOptions& options) {
     ok = savePrintPreview(window, dir) && ok;
     if (!options.compareFile.isEmpty()) {
         ok = saveComparison(window, dir, options.compareFile) && ok;
+    }
+    if (!options.archiveFile.isEmpty()) {
+        ok = saveArchive(window, dir, options.archiveFile) && ok;
     }
     // Last: the debug column widens the window for good.
     ok = saveDebugColumn(window, dir) && ok;

@@ -34,9 +34,39 @@ trap 'rm -rf "$raw"' EXIT
 after="$raw/nachher.log"
 "$generator" --start 15/12/2026 --records 14000 --seed 7 --limit 46 -o "$after"
 
+# The archive: six streets of a town, each measured a few times over two years. At the
+# Hauptstraße a speed display went up in March 2026; drivers keep slower since.
+archive="$raw/archiv.sqlite"
+seed=100
+file_into() {  # SITE LIMIT FIRST_DAY HOW_FAST_DRIVERS_GO
+    seed=$((seed + 1))
+    local log="$raw/archiv-$seed.log"
+    "$generator" --days 7 --records 3000 --seed "$seed" --start "$3" --limit "$4" -o "$log"
+    if ! "$cli" archive --db "$archive" add "$log" --site "$1" --limit "$2" \
+        >/dev/null 2>"$raw/archiv.err"; then
+        cat "$raw/archiv.err" >&2
+        exit 1
+    fi
+}
+for when in 03/03/2025:56 02/06/2025:57 01/09/2025:58 01/12/2025:57 02/03/2026:48 \
+    01/06/2026:47 01/09/2026:48; do
+    file_into "Hauptstraße 12" 50 "${when%:*}" "${when#*:}"
+done
+file_into "Schulweg" 30 10/03/2025 38
+file_into "Schulweg" 30 15/09/2025 37
+file_into "Schulweg" 30 09/03/2026 36
+file_into "Ringstraße" 50 17/03/2025 47
+file_into "Ringstraße" 50 13/10/2025 49
+file_into "Ringstraße" 50 16/03/2026 48
+file_into "Bahnhofstraße" 30 24/03/2025 33
+file_into "Bahnhofstraße" 30 20/10/2025 34
+file_into "Lindenallee" 50 07/04/2025 53
+file_into "Lindenallee" 50 13/04/2026 54
+file_into "Am Sportplatz" 30 14/04/2025 24
+
 shoot() {
     timeout --kill-after=10 "$limit_seconds" "$@" --no-splash --screenshot "$raw" \
-        --compare "$after" "$sample"
+        --compare "$after" --archive "$archive" "$sample"
 }
 # The program's own pictures are taken from its widgets, so an off-screen platform draws the same
 # pixels as a real X server; xvfb-run is still preferred because it brings the desktop's fonts.
@@ -63,6 +93,7 @@ fi
     --remark "Laternenmast vor Haus 12" "$sample"
 timeout --kill-after=10 "$limit_seconds" "$program" --pdf "$raw/bericht.pdf" "$raw/sample-7tage.spt"
 pdftoppm -png -r 60 -f 1 -l 1 -singlefile "$raw/bericht.pdf" "$raw/pdf"
+pdftoppm -png -r 60 -f 1 -l 1 -singlefile "$raw/archive-history.pdf" "$raw/archive-pdf"
 
 mkdir -p "$target"
 # Names that say what the picture shows, so the guide's links read by themselves.
@@ -77,6 +108,10 @@ declare -A names=(
     [preview]=druckvorschau
     [compare]=vergleich
     [pdf]=pdf-bericht
+    [archive]=archiv
+    [trend]=archiv-verlauf
+    [hotspots]=archiv-brennpunkte
+    [archive-pdf]=archiv-pdf
 )
 for shot in "${!names[@]}"; do
     from="$raw/$shot.png"
