@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QProgressDialog>
+#include <QScopeGuard>
 #include <QScrollArea>
 #include <QSettings>
 #include <QStandardPaths>
@@ -325,6 +326,9 @@ std::optional<ImportReport> ArchiveActions::importFolder(const QString& folder, 
         progress.setAutoReset(false);
         progress.setAutoClose(false);
         progress.setValue(0);
+        // The arrow over "Abbrechen", not the busy cursor of the steps around it.
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
         QCoreApplication::processEvents();
         try {
             report = a.importFolder(site, folder.toStdString(),

@@ -205,7 +205,10 @@ void ArchiveWindow::reload() {
     for (const archive::Hotspot& h : hotspots_)
         ids.push_back(h.site.id);
     fill(hotspotsTable, hotspotRows(hotspots_), ids);
-    showSite(shown != 0 ? shown : (sites_.empty() ? 0 : sites_.front().site.id));
+    // The site shown before, unless another workplace removed it meanwhile.
+    const bool stillThere = std::any_of(sites_.begin(), sites_.end(),
+                                        [shown](const auto& s) { return s.site.id == shown; });
+    showSite(stillThere ? shown : (sites_.empty() ? 0 : sites_.front().site.id));
 }
 
 void ArchiveWindow::showSite(std::int64_t id) {
