@@ -44,4 +44,11 @@ std::string entryText(const FiledEntry& entry) {
            periodText(entry.figures.period) + ")";
 }
 
+std::string importSummaryText(const ImportReport& report) {
+    return std::to_string(report.count(ImportOutcome::Filed)) + " von " +
+           std::to_string(report.total) + " Dateien abgelegt, " +
+           std::to_string(report.count(ImportOutcome::AlreadyFiled)) + " schon im Archiv, " +
+           std::to_string(report.count(ImportOutcome::Unreadable)) + " nicht lesbar.";
+}
+
 }  // namespace korvala::archive

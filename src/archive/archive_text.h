@@ -24,5 +24,7 @@ std::string dailyText(const std::optional<double>& vehicles);
 std::string excessText(double kmh);
 // "Nr. 12 der Messstelle "Hauptstraße" (01.12.2026 – 07.12.2026)".
 std::string entryText(const FiledEntry& entry);
+// What a folder import did: "3 von 4 Dateien abgelegt, 0 schon im Archiv, 1 nicht lesbar."
+std::string importSummaryText(const ImportReport& report);
 
 }  // namespace korvala::archive

@@ -361,14 +361,8 @@ void ArchiveActions::showImportSummary(const QString& folder, const ImportReport
         text = QStringLiteral("Im Ordner \"%1\" gibt es keine Messdateien (.log, .spt).")
                    .arg(QDir::toNativeSeparators(folder));
     } else {
-        text = QStringLiteral(
-                   "Ordner \"%1\": %2 von %3 Dateien abgelegt, %4 schon im Archiv, "
-                   "%5 nicht lesbar.")
-                   .arg(QDir::toNativeSeparators(folder))
-                   .arg(filed)
-                   .arg(report.total)
-                   .arg(report.count(ImportOutcome::AlreadyFiled))
-                   .arg(report.count(ImportOutcome::Unreadable));
+        text = QStringLiteral("Ordner \"%1\": ").arg(QDir::toNativeSeparators(folder)) +
+               qs(archive::importSummaryText(report));
     }
     const auto untouched = report.total - static_cast<int>(report.items.size());
     if (report.cancelled)
