@@ -16,7 +16,6 @@ using DrawPages = std::function<void(QPainter& painter, const std::function<void
 
 // Writes the pages `draw` makes to `path` (A4 portrait, kResolution dpi, `title` as the PDF's
 // title). False when the file could not be written; `error` then says why in German.
-bool writePdfFile(const QString& path, const QString& title, const DrawPages& draw,
-                  QString* error);
+bool writePdfFile(const QString& path, const QString& title, const DrawPages& draw, QString* error);
 
 }  // namespace korvala::report
