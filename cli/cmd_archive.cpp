@@ -90,10 +90,6 @@ std::string table(const std::vector<std::vector<std::string>>& rows, const std::
     return t.str();
 }
 
-std::string kmh(int limit) {
-    return std::to_string(limit) + " km/h";
-}
-
 // ---- JSON ----
 
 Json optional(const std::optional<double>& v) {
@@ -167,7 +163,7 @@ SiteRecord siteForFiling(Archive& archive, const Options& o, bool& created) {
     const std::int64_t id = archive.addSite(data);
     created = true;
     std::cerr << "Neue Messstelle \"" << o.siteName << "\" angelegt (Höchstgeschwindigkeit "
-              << kmh(o.limit) << ").\n";
+              << limitText(o.limit) << ").\n";
     return archive.site(id);
 }
 
@@ -217,11 +213,11 @@ void runSites(const Archive& archive, const Options& o) {
         {"Nr.", "Messstelle", "Höchstgeschw.", "Messungen", "Letzte Messung", "v85", "Bewertung"}};
     for (const SiteSummary& s : list) {
         const FiledFigures* f = s.latest ? &s.latest->figures : nullptr;
-        rows.push_back({std::to_string(s.site.id), s.site.data.name, kmh(s.site.data.speedLimit),
-                        std::to_string(s.measurements),
+        rows.push_back({std::to_string(s.site.id), s.site.data.name,
+                        limitText(s.site.data.speedLimit), std::to_string(s.measurements),
                         f ? periodText(f->period) : std::string(kNoValue),
                         f ? speedText(f->v85) : std::string(kNoValue),
-                        f ? std::string(verdictText(f->verdict)) : std::string()});
+                        f ? verdictLabel(f->verdict) : std::string(kNoValue)});
     }
     print(table(rows, "rlrrlrl"));
 }
@@ -251,16 +247,15 @@ void runHistory(const Archive& archive, const Options& o) {
         return;
     std::vector<std::vector<std::string>> rows = {
         {"Nr.", "Zeitraum", "Tage", "Fahrzeuge", "je Tag", "v50", "v85",
-         "über " + kmh(site.data.speedLimit), "Bewertung"}};
+         "über " + limitText(site.data.speedLimit), "Bewertung"}};
     for (const FiledEntry& e : history) {
         const FiledFigures& f = e.figures;
         rows.push_back({std::to_string(e.id), periodText(f.period), std::to_string(f.days),
                         std::to_string(f.vehicles), dailyText(f.averageDaily), speedText(f.v50),
-                        speedText(f.v85), percentText(f.shareOver),
-                        std::string(verdictText(f.verdict))});
+                        speedText(f.v85), percentText(f.shareOver), verdictLabel(f.verdict)});
     }
     print("Messstelle \"" + site.data.name + "\", Höchstgeschwindigkeit " +
-          kmh(site.data.speedLimit) + "\n" + table(rows, "rlrrrrrrl"));
+          limitText(site.data.speedLimit) + "\n" + table(rows, "rlrrrrrrl"));
 }
 
 void runHotspots(const Archive& archive, const Options& o) {
@@ -284,9 +279,9 @@ void runHotspots(const Archive& archive, const Options& o) {
                                                    "Letzte Messung", "Bewertung"}};
     for (const Hotspot& h : ranking) {
         const FiledFigures& f = h.latest.figures;
-        rows.push_back({std::to_string(h.rank), h.site.data.name, kmh(h.site.data.speedLimit),
+        rows.push_back({std::to_string(h.rank), h.site.data.name, limitText(h.site.data.speedLimit),
                         speedText(f.v85), excessText(h.excess), percentText(f.shareOver),
-                        periodText(f.period), std::string(verdictText(f.verdict))});
+                        periodText(f.period), verdictLabel(f.verdict)});
     }
     print(table(rows, "rlrrrrll"));
 }
@@ -310,8 +305,8 @@ void runShow(const Archive& archive, const Options& o) {
         {"Fahrzeuge", std::to_string(f.vehicles)},
         {"Fahrzeuge je Tag", dailyText(f.averageDaily)},
         {"v50 / v85", speedText(f.v50) + " / " + speedText(f.v85) + " km/h"},
-        {"Über " + kmh(f.limit), percentText(f.shareOver)},
-        {"Bewertung", std::string(verdictText(f.verdict))},
+        {"Über " + limitText(f.limit), percentText(f.shareOver)},
+        {"Bewertung", verdictLabel(f.verdict)},
         {"Quelle", e.source.empty() ? std::string(kNoValue) : e.source},
         {"Abgelegt am", e.filedAt},
         {"Größe", std::to_string(e.sptSize) + " Bytes als .spt, " + std::to_string(e.storedSize) +
@@ -368,10 +363,7 @@ void runImport(Archive& archive, const Options& o) {
         });
     const int unreadable = report.count(ImportOutcome::Unreadable);
     const int failed = report.count(ImportOutcome::Failed);
-    print(std::to_string(report.count(ImportOutcome::Filed)) + " von " +
-          std::to_string(report.total) + " Dateien abgelegt, " +
-          std::to_string(report.count(ImportOutcome::AlreadyFiled)) + " schon im Archiv, " +
-          std::to_string(unreadable) + " nicht lesbar.\n");
+    print(importSummaryText(report) + "\n");
     if (failed > 0)
         fail(kExitWriteFailed, "Fehler: Der Import wurde bei " + report.items.back().file +
                                    " abgebrochen: " + report.items.back().message);

@@ -28,7 +28,7 @@ std::string percentNumber(double share) {
 }
 
 std::string dailyText(const std::optional<double>& vehicles) {
-    return decimalFixed(vehicles, 0);
+    return decimalFixed(vehicles, 1);
 }
 
 std::string excessText(double kmh) {

@@ -18,7 +18,7 @@ std::string dateText(std::int64_t day);
 std::string periodText(const std::optional<Period>& period);
 // A share 0..1 as percent with one decimal, without the sign: "23,4".
 std::string percentNumber(double share);
-// Vehicles per day, whole: "2143", "–" when missing.
+// Vehicles per day with one decimal, as the Analyse page and the report give it: "2143,5".
 std::string dailyText(const std::optional<double>& vehicles);
 // v85 above the limit with its sign: "+7", "−3", "0".
 std::string excessText(double kmh);

@@ -92,7 +92,7 @@ ArchiveRows historyRows(const std::vector<FiledEntry>& history, int limit) {
         const FiledFigures& f = e.figures;
         r.rows.push_back(cells(
             {std::to_string(e.id), archive::periodText(f.period), std::to_string(f.vehicles),
-             decimalFixed(f.averageDaily, 1), speedText(f.v50), speedText(f.v85), shareText(f),
+             archive::dailyText(f.averageDaily), speedText(f.v50), speedText(f.v85), shareText(f),
              e.source.empty() ? std::string(kNoValue) : e.source, verdictLabel(f.verdict)}));
         r.verdicts.push_back(f.verdict);
     }

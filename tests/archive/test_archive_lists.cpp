@@ -113,8 +113,8 @@ TEST_P(ArchiveLists, ShowHandCheckedFiguresInTheirOrder) {
               utf8ToCp1252("Messstelle;\"x'); DROP TABLE sites;--\";Höchstgeschwindigkeit;50\r\n"
                            "Messung Nr.;Beginn;Ende;Tage;Fahrzeuge;Fahrzeuge je Tag;v50;v85;"
                            "Anteil über Höchstgeschwindigkeit (%);Bewertung\r\n"
-                           "2;01.06.2026;01.06.2026;1;20;20;40;60;20,0;auffällig\r\n"
-                           "1;01.06.2027;01.06.2027;1;20;20;30;30;0,0;unauffällig\r\n"));
+                           "2;01.06.2026;01.06.2026;1;20;20,0;40;60;20,0;auffällig\r\n"
+                           "1;01.06.2027;01.06.2027;1;20;20,0;30;30;0,0;unauffällig\r\n"));
 }
 
 TEST_P(ArchiveLists, ChangedLimitReevaluatesEveryMeasurementOfTheSite) {

@@ -90,11 +90,7 @@ class ListPages {
     }
 
   private:
-    void title(const QString& text) {
-        c_.text(kLeft, kTop, kContentWidth, 8, Qt::AlignLeft | Qt::AlignVCenter, text,
-                c_.font(15, true));
-        c_.line(kLeft, kTop + 9.5, kRight, kTop + 9.5, Qt::black, 0.4);
-    }
+    void title(const QString& text) { drawPageTitle(c_, text); }
 
     double facts(double y) {
         const QFont f = c_.font(9);
@@ -130,14 +126,7 @@ class ListPages {
         }
     }
 
-    void footer(int page, int total) {
-        const QFont f = c_.font(8);
-        c_.line(kLeft, kBottom, kRight, kBottom, Qt::black, 0.2);
-        c_.text(kLeft, kBottom + 1, kContentWidth - 30, 5, Qt::AlignLeft | Qt::AlignVCenter,
-                list_.footer, f);
-        c_.text(kRight - 30, kBottom + 1, 30, 5, Qt::AlignRight | Qt::AlignVCenter,
-                QStringLiteral("Seite %1 von %2").arg(page).arg(total), f);
-    }
+    void footer(int page, int total) { drawPageFooter(c_, list_.footer, page, total); }
 
     Canvas c_;
     const ArchiveList& list_;
@@ -236,6 +225,7 @@ bool writeArchiveListPdf(const QString& path, const ArchiveList& list, QString* 
         path, list.title,
         [&list](QPainter& painter, const std::function<void()>& newPage) {
             ListPages(painter, list).draw(newPage);
+            return true;
         },
         error);
 }

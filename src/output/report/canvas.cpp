@@ -117,4 +117,18 @@ double drawTable(Canvas& c, double x, double y, const std::vector<Column>& colum
     return y;
 }
 
+void drawPageTitle(Canvas& c, const QString& title) {
+    c.text(kLeft, kTop, kContentWidth, 8, Qt::AlignLeft | Qt::AlignVCenter, title,
+           c.font(15, true));
+    c.line(kLeft, kTop + 9.5, kRight, kTop + 9.5, Qt::black, 0.4);
+}
+
+void drawPageFooter(Canvas& c, const QString& what, int page, int total) {
+    const QFont f = c.font(8);
+    c.line(kLeft, kBottom, kRight, kBottom, Qt::black, 0.2);
+    c.text(kLeft, kBottom + 1, kContentWidth - 30, 5, Qt::AlignLeft | Qt::AlignVCenter, what, f);
+    c.text(kRight - 30, kBottom + 1, 30, 5, Qt::AlignRight | Qt::AlignVCenter,
+           QStringLiteral("Seite %1 von %2").arg(page).arg(total), f);
+}
+
 }  // namespace korvala::report

@@ -73,4 +73,11 @@ struct Column {
 double drawTable(Canvas& c, double x, double y, const std::vector<Column>& columns,
                  const std::vector<QStringList>& rows, double fontPt = 8.5, double rowH = 5.6);
 
+// ---- every page ------------------------------------------------------------------------------
+
+// The title at the top of a page, underlined across the text width.
+void drawPageTitle(Canvas& c, const QString& title);
+// The footer: a rule, `what` on the left (the site, the list), "Seite n von m" on the right.
+void drawPageFooter(Canvas& c, const QString& what, int page, int total);
+
 }  // namespace korvala::report

@@ -25,22 +25,16 @@ QString dayDateText(const std::string& startDate, int day) {
 }  // namespace
 
 void ReportPages::pageTitle(const QString& title) {
-    c_.text(kLeft, kTop, kContentWidth, 8, Qt::AlignLeft | Qt::AlignVCenter, title,
-            c_.font(15, true));
-    c_.line(kLeft, kTop + 9.5, kRight, kTop + 9.5, Qt::black, 0.4);
+    drawPageTitle(c_, title);
 }
 
 void ReportPages::footer(int pageNo) {
-    const QFont f = c_.font(8);
-    c_.line(kLeft, kBottom, kRight, kBottom, Qt::black, 0.2);
     QString site = QString::fromStdString(in_.site.location).simplified();
     if (site.isEmpty())
         site = QStringLiteral("Messort ohne Namen");
     site += QStringLiteral(", Beginn der Messung ") +
             (in_.site.startDate.empty() ? qNoValue() : QString::fromStdString(in_.site.startDate));
-    c_.text(kLeft, kBottom + 1, kContentWidth - 30, 5, Qt::AlignLeft | Qt::AlignVCenter, site, f);
-    c_.text(kRight - 30, kBottom + 1, 30, 5, Qt::AlignRight | Qt::AlignVCenter,
-            QStringLiteral("Seite %1 von %2").arg(pageNo).arg(total_), f);
+    drawPageFooter(c_, site, pageNo, total_);
 }
 
 QString ReportPages::periodText() const {

@@ -16,9 +16,11 @@ namespace korvala::report {
 
 bool writePdfFile(const QString& path, const QString& title, const DrawPages& draw,
                   QString* error) {
+    if (error)
+        error->clear();
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    bool drawn = false;
+    bool drawn = false, cancelled = false;
     {
         QPdfWriter writer(&buffer);
         writer.setResolution(kResolution);
@@ -30,10 +32,12 @@ bool writePdfFile(const QString& path, const QString& title, const DrawPages& dr
         if (painter.begin(&writer)) {
             painter.setRenderHint(QPainter::Antialiasing);
             painter.setRenderHint(QPainter::TextAntialiasing);
-            draw(painter, [&writer] { writer.newPage(); });
+            cancelled = !draw(painter, [&writer] { writer.newPage(); });
             drawn = painter.end();
         }
     }
+    if (cancelled)
+        return false;
     std::string why;
     if (!drawn || buffer.data().isEmpty())
         why = "Die Datei \"" + path.toStdString() + "\" kann nicht geschrieben werden.";

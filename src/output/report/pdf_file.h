@@ -11,11 +11,13 @@ class QPainter;
 
 namespace korvala::report {
 
-// Draws the document on `painter`; `newPage` turns to the next page.
-using DrawPages = std::function<void(QPainter& painter, const std::function<void()>& newPage)>;
+// Draws the document on `painter`; `newPage` turns to the next page. Returns false when the user
+// cancelled: then nothing is written.
+using DrawPages = std::function<bool(QPainter& painter, const std::function<void()>& newPage)>;
 
 // Writes the pages `draw` makes to `path` (A4 portrait, kResolution dpi, `title` as the PDF's
-// title). False when the file could not be written; `error` then says why in German.
+// title). False when cancelled (`error` empty) or when the file could not be written (`error`
+// says why in German).
 bool writePdfFile(const QString& path, const QString& title, const DrawPages& draw, QString* error);
 
 }  // namespace korvala::report
