@@ -44,12 +44,13 @@ StartOutcome TransferReceiver::start(std::string_view today, std::string_view ti
         return StartOutcome::PortClosed;
     const bool fresh = session_.saved();
     if (fresh) {
-        // Whatever the device sent before it was asked belongs to no transfer.
-        (void)link_.readAll();
         session_.beginTransfer(today);
         receiving_ = true;
-        link_.write(kReadCommand);
         progress_ = 0;
+        // A transfer still arriving (cancelled, or this one started anew) keeps the drain it
+        // has; the quiet it has already seen counts.
+        if (!draining_)
+            beginDrain();
         log("________ ALL CLEARD _____\r\n");
     }
     log("________ DEBUG  START _____");
@@ -58,7 +59,35 @@ StartOutcome TransferReceiver::start(std::string_view today, std::string_view ti
     return fresh ? StartOutcome::Started : StartOutcome::NotSaved;
 }
 
+void TransferReceiver::beginDrain() {
+    draining_ = true;
+    quietTicks_ = 0;
+    discarded_ = 0;
+}
+
+TickOutcome TransferReceiver::drainTick() {
+    const std::string piece = link_.readAll();
+    lastPiece_.clear();
+    inBufferCount_ = link_.bytesAvailable();
+    if (!piece.empty()) {
+        quietTicks_ = 0;
+        discarded_ += piece.size();
+        if (receiving_)
+            session_.setPanel(1, "Das Gerät sendet noch eine frühere Übertragung. Bitte warten.");
+    } else if (++quietTicks_ >= kQuietTicks) {
+        draining_ = false;
+        if (!receiving_)
+            return TickOutcome::Idle;
+        if (discarded_ > 0)
+            log("Vor der Anforderung verworfen: " + std::to_string(discarded_) + " Bytes\r\n");
+        link_.write(kReadCommand);
+    }
+    return receiving_ ? TickOutcome::Receiving : TickOutcome::Draining;
+}
+
 TickOutcome TransferReceiver::tick() {
+    if (draining_)
+        return drainTick();
     if (!receiving_)
         return TickOutcome::Idle;
 
@@ -151,6 +180,9 @@ bool TransferReceiver::parseTransfer() {
 }
 
 void TransferReceiver::cancel() {
+    // A drain before the request goes on: its quiet so far still counts.
+    if (receiving_ && !draining_)
+        beginDrain();
     receiving_ = false;
     session_.cancelTransfer();
 }

@@ -50,10 +50,7 @@ DayReport dayReport(const Site& site, const Table& day, int number, StatusSink& 
 Session::Session(std::string today) {
     site_.startDate = std::move(today);
     panels_[0] = std::string(kWaitingText);
-    for (int i = 0; i < kDays; ++i)
-        dayButtonCaptions_[0][i] = "Tag " + std::to_string(i + 1);
-    for (int row = 1; row < 4; ++row)
-        dayButtonCaptions_[row].fill("Tag");
+    clearEvaluation();
 }
 
 void Session::setPanel(int panel, std::string_view text) {
@@ -150,6 +147,31 @@ void Session::beginTransfer(std::string_view today) {
     inText_.clear();
     records_ = Table();
     site_.startDate = std::string(today);
+    clearEvaluation();
+}
+
+void Session::clearEvaluation() {
+    // Nothing evaluated from the erased measurement may stay on show: a transfer that does not
+    // complete leaves the views of an empty measurement, as at program start.
+    days_ = DayTables();
+    dayData_ = Table();
+    stats_ = DayStats();
+    statsValid_ = false;
+    lbl_ds_ = "--";
+    speeds_ = {"--", "--", "--"};
+    frame1Caption_ = "Statistik  Tag 1";
+    selectedDay_ = 0;
+    dayEnabled_.fill(false);
+    dayEnabled_[0] = true;
+    for (int i = 0; i < kDays; ++i)
+        dayButtonCaptions_[0][i] = "Tag " + std::to_string(i + 1);
+    for (int row = 1; row < 4; ++row)
+        dayButtonCaptions_[row].fill("Tag");
+    duplicatesDropped_ = 0;
+    linesRejected_ = 0;
+    reportText_.clear();
+    for (int panel = 2; panel <= static_cast<int>(panels_.size()); ++panel)
+        setPanel(panel, "");
 }
 
 std::string Session::takeReceived() {

@@ -91,7 +91,8 @@ class Session final : public StatusSink {
 
     // ---- a transfer from the device ----
     // The start of a transfer on saved data: the model is erased (records, location, the menus,
-    // the received text) and the start date becomes `today`.
+    // the received text, and everything evaluated from them: days, figures, captions, report)
+    // and the start date becomes `today`.
     void beginTransfer(std::string_view today);
     void appendReceived(std::string_view piece) { inText_ += piece; }
     // Hands the received text over and empties the buffer.
@@ -150,6 +151,8 @@ class Session final : public StatusSink {
   private:
     // showSpeeds, dayStatistics and the report over dayData: the part a load and a day click share.
     void evaluateDay();
+    // The evaluation of no measurement, as at program start.
+    void clearEvaluation();
 
     Table records_;
     DayTables days_;

@@ -74,8 +74,9 @@ void DeviceController::new_Click() {
     if (outcome != StartOutcome::Started)
         return;
 
-    form_.refreshMenus();
-    form_.refreshSiteFields();
+    // The measurement on screen is gone: the grids, report, charts and captions show the empty
+    // one, whatever becomes of the transfer.
+    form_.refreshFromSession();
     form_.dlg_input->show();
     form_.dlg_input->raise();
     form_.inputTimer->start();
@@ -91,10 +92,12 @@ void DeviceController::new_Click() {
 void DeviceController::inputTimer_Timer() {
     const TickOutcome outcome = receiver_.tick();
     if (outcome == TickOutcome::Idle) {
-        // A timer without a transfer (started elsewhere) has nothing to poll.
+        // The line is drained, or a timer started elsewhere has nothing to poll.
         form_.inputTimer->stop();
         return;
     }
+    if (outcome == TickOutcome::Draining)
+        return;
     form_.Text1->setText(QString::fromStdString(cp1252ToUtf8(receiver_.lastPiece())));
     form_.Label11->setText(QString::number(receiver_.inBufferCount()));
     form_.PB1->setValue(receiver_.progress());
@@ -122,7 +125,12 @@ void DeviceController::endTransfer() {
 
 void DeviceController::dlgCancelled() {
     receiver_.cancel();
-    form_.inputTimer->stop();
+    // The device goes on sending the cancelled transfer; the timer keeps emptying the line
+    // behind the hidden overlay until it is quiet.
+    if (receiver_.draining())
+        form_.inputTimer->start();
+    else
+        form_.inputTimer->stop();
     form_.dlg_input->hide();
     form_.dlg_daten->hide();
     if (hourglass_) {

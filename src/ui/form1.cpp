@@ -25,6 +25,7 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
@@ -419,10 +420,21 @@ QWidget* Form1::buildOverviewPage() {
         }
     });
     connect(Text5, &QPlainTextEdit::textChanged, this, [this] {
-        if (!updatingFields_) {
-            session_.setRemark(toCrLf(Text5->toPlainText()).toStdString());
+        if (updatingFields_) {
+            return;
+        }
+        session_.setRemark(toCrLf(Text5->toPlainText()).toStdString());
+        // The program's own texts replace the undo history; an edit of the user's adds to it.
+        const QTextDocument* doc = Text5->document();
+        if (doc->availableUndoSteps() + doc->availableRedoSteps() > 0) {
+            session_.siteKeyPressed();
         }
     });
+    // Text also reaches a field without a key press: pasted with the mouse or the context menu,
+    // dropped, deleted or undone there. It is a change of the user's all the same.
+    for (QLineEdit* field : {Text3, Text4}) {
+        connect(field, &QLineEdit::textEdited, this, [this] { session_.siteKeyPressed(); });
+    }
     for (QWidget* w : {static_cast<QWidget*>(Text3), static_cast<QWidget*>(Text4),
                        static_cast<QWidget*>(Text5)}) {
         w->installEventFilter(this);

@@ -62,11 +62,22 @@ Measurement record(std::int32_t id, int h, int m, int s, double speed) {
     return Measurement{id, Timestamp::fromDayAndTime(0, h, m, s), Speed::fromNumber(speed)};
 }
 
+// Polls until the line counts as quiet and the request has gone out (or the drain ended).
+void drain(TransferReceiver& receiver) {
+    for (int i = 0; i < 100 && receiver.draining(); ++i)
+        receiver.tick();
+}
+
 class Receiver : public ::testing::Test {
   protected:
     Receiver() : session("01.01.26"), receiver(session, link) {}
 
-    StartOutcome start() { return receiver.start("06.12.26", "10:00:00"); }
+    // The menu command, then the polls of the quiet line up to the request.
+    StartOutcome start() {
+        const StartOutcome outcome = receiver.start("06.12.26", "10:00:00");
+        drain(receiver);
+        return outcome;
+    }
     // Ticks until the transfer leaves the receiving state (at most `limit` ticks).
     TickOutcome runToEnd(int limit = 100) {
         TickOutcome outcome = TickOutcome::Receiving;
@@ -99,6 +110,10 @@ TEST_F(Receiver, StartClearsTheModelFlushesThePortAndAsksForData) {
     EXPECT_EQ(link.sent, "r");
     EXPECT_TRUE(link.pieces.empty()) << "waiting bytes must be discarded before asking";
     EXPECT_TRUE(session.records().empty());
+    // Nothing evaluated from the erased measurement is left to show.
+    EXPECT_TRUE(session.days()[0].empty() && session.dayData().empty());
+    EXPECT_EQ(session.lbl_vmax(), "--");
+    EXPECT_EQ(session.reportText(), "");
     EXPECT_TRUE(session.inText().empty());
     EXPECT_EQ(session.site().location, "");
     EXPECT_EQ(session.site().startDate, "06.12.26");
@@ -106,7 +121,8 @@ TEST_F(Receiver, StartClearsTheModelFlushesThePortAndAsksForData) {
     EXPECT_FALSE(session.saveEnabled() || session.saveAsEnabled() || session.exportEnabled());
     EXPECT_EQ(receiver.progress(), 0);
     EXPECT_EQ(receiver.debugLog(),
-              "________ ALL CLEARD _____\r\n________ DEBUG  START _____10:00:00\r\n");
+              "________ ALL CLEARD _____\r\n________ DEBUG  START _____10:00:00\r\n"
+              "Vor der Anforderung verworfen: 23 Bytes\r\n");
 }
 
 TEST_F(Receiver, StartWithUnsavedDataOnlyLogs) {
@@ -227,6 +243,7 @@ TEST_F(Receiver, BeginLineDate) {
         ScriptedLink l;
         TransferReceiver r(s, l);
         r.start("06.12.26", "10:00:00");
+        drain(r);
         l.pieces = {transfer(100, {",08:15:03,47", ",08:15:09,52"}, c.beginLine)};
         EXPECT_EQ(r.tick(), TickOutcome::Completed) << c.beginLine;
         EXPECT_EQ(s.site().startDate, c.date) << c.beginLine;
@@ -327,7 +344,37 @@ TEST_F(Receiver, CancelDropsTheTextAndStops) {
     EXPECT_FALSE(receiver.receiving());
     EXPECT_TRUE(session.inText().empty());
     EXPECT_TRUE(session.records().empty());
+    drain(receiver);
     EXPECT_EQ(receiver.tick(), TickOutcome::Idle);
+}
+
+// The device does not know of a cancel and sends the transfer to its end; neither the tail nor
+// the next transfer's request may mix with it.
+TEST_F(Receiver, TheNextTransferWaitsUntilTheCancelledOneHasPassed) {
+    start();
+    const std::string first = transfer(100, {",07:00:00,30", ",07:00:05,31"});
+    const std::string second = exampleTransfer(100);
+    link.pieces = {first.substr(0, 90)};
+    receiver.tick();
+    receiver.cancel();
+    // Still arriving: the rest, with a pause inside, while the user starts again.
+    link.pieces = {first.substr(90, 40), "", ""};
+    EXPECT_EQ(receiver.tick(), TickOutcome::Draining);
+    EXPECT_EQ(receiver.tick(), TickOutcome::Draining);
+    EXPECT_EQ(receiver.start("06.12.26", "10:00:01"), StartOutcome::Started);
+    link.pieces = {"", first.substr(130)};
+    for (int tick = 0; tick < 2 + TransferReceiver::kQuietTicks; ++tick) {
+        EXPECT_EQ(receiver.tick(), TickOutcome::Receiving);
+        EXPECT_EQ(link.sent, tick + 1 < 2 + TransferReceiver::kQuietTicks ? "r" : "rr") << tick;
+    }
+    EXPECT_EQ(session.statusLine(),
+              "Das Gerät sendet noch eine frühere Übertragung. Bitte warten.");
+    EXPECT_TRUE(session.inText().empty());
+    link.pieces = {second};
+    EXPECT_EQ(receiver.tick(), TickOutcome::Completed);
+    EXPECT_EQ(filled(session.records()),
+              (std::vector<Measurement>{record(3, 8, 15, 3, 47), record(4, 8, 15, 9, 52)}));
+    EXPECT_EQ(session.statusLine(), "Einlesen fertig.");
 }
 
 // ---- card command ----

@@ -3,6 +3,7 @@
 
 #include "device/qt/qt_serial_link.h"
 #include "test_form1_support.h"
+#include "ui/day_grid_model.h"
 #include "ui/device_controller.h"
 
 using namespace korvala;
@@ -202,6 +203,84 @@ class TestSerial : public QObject {
         QCOMPARE(sim.commands(), QByteArray("r\n"));
     }
 
+    // The device sends a cancelled transfer to its end. The next read waits for it to pass and
+    // gets its own transfer whole; the measurement erased at the start stays erased on screen.
+    void cancelledTransferLeavesNothingForTheNext() {
+        Simulator sim({QStringLiteral("--records"), QStringLiteral("3000"),
+                       QStringLiteral("--pause"), QStringLiteral("40")});
+        if (sim.slaveName.isEmpty()) {
+            QSKIP("the device simulator could not open a pseudo-terminal");
+        }
+        Device d({sim.slaveName});
+        Form1& f = *d.form;
+        d.open(QStringLiteral("alt.spt"), smallSpt());
+        d.controller.comp_Click(1);
+        f.act_new->trigger();
+        QCOMPARE(f.gridModels[0]->recordRows(), 0);
+        QCOMPARE(f.lbl_vmax->text(), QStringLiteral("--"));
+        QVERIFY(f.rtf->toPlainText().isEmpty());
+        QVERIFY(!f.act_saveas->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(f.session().inText().size() > 4000, 10000);
+
+        f.dlg_cancel->click();
+        QVERIFY(f.dlg_input->isHidden() && f.session().inText().empty());
+        QVERIFY(d.controller.receiver().draining() && f.inputTimer->isActive());
+        QCOMPARE(f.gridModels[0]->recordRows(), 0);
+
+        QSignalSpy ended(&d.controller, &DeviceController::transferEnded);
+        f.act_new->trigger();
+        QVERIFY(ended.wait(60000));
+        QCOMPARE(ended.at(0).at(0).value<TickOutcome>(), TickOutcome::Completed);
+        QCOMPARE(f.panels[0]->text(), QStringLiteral("Einlesen fertig."));
+        QCOMPARE(f.Text4->text(), QStringLiteral("04.02.09"));
+        const QByteArrayList expect =
+            fileBytes(sim.dir.filePath(QStringLiteral("expect.txt"))).trimmed().split('\n');
+        QCOMPARE(filledRecords(f.session().records()), expect.mid(1));
+        QCOMPARE(sim.commands(), QByteArray("r\nr\n"));
+        QVERIFY(f.Text6->toPlainText().contains(QStringLiteral("Vor der Anforderung verworfen: ")));
+    }
+
+    // Text that reaches a site field without a key press is unsaved all the same: the transfer
+    // asks before it erases it, and Cancel keeps it.
+    void editsWithoutAKeyAreAskedFor_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("pasted into Messort") << "paste Text3" << true;
+        QTest::newRow("pasted into Bemerkung") << "paste Text5" << true;
+        QTest::newRow("dropped on Beginn der Messung") << "drop Text4" << true;
+        QTest::newRow("filled by the program") << "set Text3" << false;
+    }
+    void editsWithoutAKeyAreAskedFor() {
+        QFETCH(QString, how);
+        QFETCH(bool, asked);
+        Device d({kNoPort});
+        Form1& f = *d.form;
+        d.open(QStringLiteral("alt.spt"), smallSpt());
+        QApplication::clipboard()->setText(QStringLiteral("Kirchweg "));
+        if (how == QLatin1String("paste Text3")) {
+            f.Text3->paste();
+        } else if (how == QLatin1String("paste Text5")) {
+            f.Text5->paste();
+        } else if (how == QLatin1String("set Text3")) {
+            f.Text3->setText(QStringLiteral("Kirchweg"));
+        } else {
+            QMimeData mime;
+            mime.setText(QStringLiteral("1"));
+            QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &mime, Qt::LeftButton, {});
+            QApplication::sendEvent(f.Text4, &enter);
+            QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &mime, Qt::LeftButton, {});
+            QApplication::sendEvent(f.Text4, &drop);
+            QVERIFY(f.Text4->text() != QStringLiteral("03.12.26"));
+        }
+        d.dialogs.clear();
+        d.dialogs.answers = {Answer::Cancel};
+        f.act_new->trigger();
+        QCOMPARE(d.dialogs.messages().contains(
+                     QStringLiteral("Sollen die Aktuellen Daten gespeichert werden?")),
+                 asked);
+        QCOMPARE(f.session().records().empty(), false);
+    }
+
     // A device that never answers: the card is cleared only after Ok, a waiting transfer ends
     // with Abbrechen, and leaving the program closes the port.
     void silentDevice() {
@@ -224,13 +303,13 @@ class TestSerial : public QObject {
 
         f.act_new->trigger();
         QVERIFY(d.controller.receiver().receiving());
-        QTest::qWait(700);
+        QTRY_COMPARE(sim.commands(), QByteArray("p\nr\n"));  // once the line was quiet
         f.dlg_cancel->click();
         QVERIFY(!d.controller.receiver().receiving());
-        QVERIFY(!f.inputTimer->isActive() && f.dlg_input->isHidden());
+        QVERIFY(f.dlg_input->isHidden());
+        QTRY_VERIFY(!f.inputTimer->isActive());  // once the line has been quiet a while
         QCOMPARE(QApplication::overrideCursor(), nullptr);
         QVERIFY(f.session().inText().empty() && f.session().records().empty());
-        QCOMPARE(sim.commands(), QByteArray("p\nr\n"));
 
         f.act_exit->trigger();
         QVERIFY(!d.link.isOpen());
