@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <string>
+
 namespace korvala {
 
 // Exit codes of the headless report.
@@ -13,8 +15,9 @@ inline constexpr int kPdfExitBadFile = 2;
 inline constexpr int kPdfExitWriteFailed = 3;
 
 // Opens `file` as the window would, writes the report to `out` and prints German messages to
-// stderr. `limit` is the limit as typed (empty: the default). Needs a QGuiApplication (the
-// offscreen platform will do).
-int runHeadlessPdf(const QString& file, const QString& out, const QString& limit);
+// stderr. Both are paths as the file system spells them, which a QString cannot always hold.
+// `limit` is the limit as typed (empty: the default). Needs a QGuiApplication (the offscreen
+// platform will do).
+int runHeadlessPdf(const std::string& file, const std::string& out, const QString& limit);
 
 }  // namespace korvala

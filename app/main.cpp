@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFile>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "device/qt/qt_serial_link.h"
 #include "headless_pdf.h"
@@ -49,6 +51,40 @@ bool onlyPrints(int argc, char** argv) {
         }
     }
     return false;
+}
+
+// The bytes of a command-line argument as the shell passed them. Qt decodes the arguments to
+// text, and a file name that is not valid in the system's encoding (a Latin-1 byte on a UTF-8
+// system, as a card written elsewhere can carry) does not survive that: its file would not be
+// found. `decoded` is Qt's reading of the argument.
+std::string argumentBytes(int argc, char** argv, const QString& decoded) {
+    for (int i = argc - 1; i > 0; --i) {
+        if (QString::fromLocal8Bit(argv[i]) == decoded)
+            return argv[i];
+    }
+    return QFile::encodeName(decoded).toStdString();
+}
+
+// The same for the value of `option` ("--pdf"), given as "--pdf=VALUE" or "--pdf VALUE".
+std::string optionBytes(int argc, char** argv, const char* option, const QString& decoded) {
+    const std::size_t length = std::strlen(option);
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--") == 0)
+            break;
+        if (std::strcmp(argv[i], option) == 0 && i + 1 < argc)
+            return argv[i + 1];
+        if (std::strncmp(argv[i], option, length) == 0 && argv[i][length] == '=')
+            return argv[i] + length + 1;
+    }
+    return QFile::encodeName(decoded).toStdString();
+}
+
+// A relative name is taken from the folder the program was started in.
+std::string absolutePath(const std::string& path) {
+    if (path.empty() || path.front() == '/') {
+        return path;
+    }
+    return QFile::encodeName(QDir::currentPath()).toStdString() + "/" + path;
 }
 
 void sayError(const QString& message) {
@@ -129,18 +165,20 @@ struct Options {
     }
 };
 
-int runHeadless(const QCommandLineParser& parser, const Options& o) {
+int runHeadless(int argc, char** argv, const QCommandLineParser& parser, const Options& o) {
     const QStringList inputs = parser.positionalArguments();
     if (inputs.size() != 1) {
         sayError(QString::fromUtf8("Fehler: --pdf braucht genau eine Messdatei (.spt oder .log)."));
         return korvala::kPdfExitBadFile;
     }
-    return korvala::runHeadlessPdf(QDir::current().absoluteFilePath(inputs.constFirst()),
-                                   QDir::current().absoluteFilePath(parser.value(o.pdf)),
-                                   parser.isSet(o.limit) ? parser.value(o.limit) : QString());
+    return korvala::runHeadlessPdf(
+        absolutePath(argumentBytes(argc, argv, inputs.constFirst())),
+        absolutePath(optionBytes(argc, argv, "--pdf", parser.value(o.pdf))),
+        parser.isSet(o.limit) ? parser.value(o.limit) : QString());
 }
 
-int runWindow(QApplication& app, const QCommandLineParser& parser, const Options& o) {
+int runWindow(QApplication& app, int argc, char** argv, const QCommandLineParser& parser,
+              const Options& o) {
     korvala::ui::QtDialogs dialogs;
     korvala::ui::Form1Options options;
     options.showSplash = !parser.isSet(o.noSplash) && !parser.isSet(o.screenshot);
@@ -166,7 +204,7 @@ int runWindow(QApplication& app, const QCommandLineParser& parser, const Options
 
     const QStringList files = parser.positionalArguments();
     if (!files.isEmpty()) {
-        window.openPath(QDir::current().absoluteFilePath(files.constFirst()));
+        window.openNamedFile(absolutePath(argumentBytes(argc, argv, files.constFirst())));
     }
     if (parser.isSet(o.screenshot)) {
         QString compareFile = parser.value(o.compare);
@@ -195,6 +233,6 @@ int main(int argc, char** argv) {
     Options options;
     options.addTo(parser);
     parser.process(app);
-    return parser.isSet(options.pdf) ? runHeadless(parser, options)
-                                     : runWindow(app, parser, options);
+    return parser.isSet(options.pdf) ? runHeadless(argc, argv, parser, options)
+                                     : runWindow(app, argc, argv, parser, options);
 }

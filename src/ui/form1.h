@@ -86,9 +86,12 @@ class Form1 final : public QMainWindow {
 
     // ---- commands ----
     void open_Click();
-    // Loads `path` as "Öffnen" does after the dialog (also used for a file named on the command
-    // line). Returns true when a measurement was loaded.
+    // Loads `path` as "Öffnen" does after the dialog. Returns true when a measurement was loaded.
     bool openPath(const QString& path);
+    // Loads a file named on the command line or dropped, by the file system's own bytes of its
+    // name (which Qt cannot always spell as a QString). Unlike "Öffnen", whose filter offers
+    // only measurement files, every file that is not loaded gets its message.
+    bool openNamedFile(const std::string& nativePath);
     // The message box for a file that "Öffnen" could not load (none for a foreign file).
     void showLoadFailure(const LoadResult& result, const QString& path);
     void save_Click();
@@ -237,6 +240,9 @@ class Form1 final : public QMainWindow {
     QWidget* buildDebugColumn();
     void prepareGrid(int index, QWidget* parent);
     void statusBarActivated();
+    // Loads the file at `nativePath`; `shownPath` is its name in messages. A file of another
+    // kind is only reported when `reportForeign` is set.
+    bool load(const std::string& nativePath, const QString& shownPath, bool reportForeign);
     // Keeps the whole window, frame included, on the screen it is shown on.
     void keepOnScreen();
     void timer1Tick();

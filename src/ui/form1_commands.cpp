@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -39,9 +40,21 @@ QString qs(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-// The one local measurement file a drag carries, or an empty string. Only names "Öffnen" would
-// load are taken, so a refused drop shows at once instead of ending in silence.
-QString droppableFile(const QMimeData* mime) {
+// File names go to the core in the file system's own encoding, and come back from it the same
+// way; the site texts are UTF-8 whatever the system's encoding.
+std::string nativePath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+QString shownPath(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+// The name of the one local file a drag carries, as the file system spells it, or an empty
+// string. QUrl::toLocalFile() would replace bytes that are not valid in the system's encoding
+// (a Latin-1 byte on a UTF-8 system), and such a file would then not be found. Files of other
+// kinds are taken too: the drop explains why they are not loaded.
+std::string droppableFile(const QMimeData* mime) {
     if (mime == nullptr || !mime->hasUrls()) {
         return {};
     }
@@ -49,8 +62,8 @@ QString droppableFile(const QMimeData* mime) {
     if (urls.size() != 1 || !urls.front().isLocalFile()) {
         return {};
     }
-    const QString path = urls.front().toLocalFile();
-    return fileKindOf(path.toStdString()) == FileKind::Unknown ? QString() : path;
+    const QUrl& url = urls.front();
+    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
 }
 
 }  // namespace
@@ -88,21 +101,34 @@ void Form1::open_Click() {
     }
     if (!chosen || chosen->isEmpty()) {
         // The dialog still holds the name it held before it was shown.
-        session_.adoptFileName(lastDialogName.toStdString());
+        session_.adoptFileName(nativePath(lastDialogName));
         return;
     }
     openPath(*chosen);
 }
 
 bool Form1::openPath(const QString& path) {
+    return load(nativePath(path), path, false);
+}
+
+bool Form1::openNamedFile(const std::string& path) {
+    return load(path, shownPath(path), true);
+}
+
+bool Form1::load(const std::string& path, const QString& shown, bool reportForeign) {
     beginBusy();
-    const LoadResult result = session_.openFile(path.toStdString());
+    const LoadResult result = session_.openFile(path);
     const bool loaded = result.outcome == LoadOutcome::Loaded;
     if (loaded) {
         refreshFromSession();
     }
     endBusy();
-    showLoadFailure(result, path);
+    if (reportForeign && (result.outcome == LoadOutcome::UnknownKind ||
+                          result.outcome == LoadOutcome::NotDeviceLog)) {
+        dialogs_.inform(messageTitle(), qs(loadFailureText(result, shown.toStdString())),
+                        Icon::Warning);
+    }
+    showLoadFailure(result, shown);
     return loaded;
 }
 
@@ -112,13 +138,12 @@ void Form1::showLoadFailure(const LoadResult& result, const QString& path) {
     if (result.outcome != LoadOutcome::WrongFormat && result.outcome != LoadOutcome::NotReadable) {
         return;
     }
-    dialogs_.inform(messageTitle(),
-                    QString::fromStdString(loadFailureText(result, path.toStdString())),
+    dialogs_.inform(messageTitle(), qs(loadFailureText(result, path.toStdString())),
                     result.outcome == LoadOutcome::WrongFormat ? Icon::Critical : Icon::Warning);
 }
 
 void Form1::dragEnterEvent(QDragEnterEvent* event) {
-    if (!droppableFile(event->mimeData()).isEmpty()) {
+    if (!droppableFile(event->mimeData()).empty()) {
         event->acceptProposedAction();
     } else {
         event->ignore();
@@ -126,20 +151,23 @@ void Form1::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void Form1::dropEvent(QDropEvent* event) {
-    const QString path = droppableFile(event->mimeData());
-    if (path.isEmpty()) {
+    const std::string path = droppableFile(event->mimeData());
+    if (path.empty()) {
         event->ignore();
         return;
     }
     event->acceptProposedAction();
     // Unlike "Öffnen", a drop can come by accident while work is unsaved: ask first, and keep
-    // the data when the user cancels or the save fails.
-    saveall();
-    if (!session_.saved()) {
-        return;
+    // the data when the user cancels or the save fails. A file of another kind replaces
+    // nothing, so it only gets its message.
+    if (fileKindOf(path) != FileKind::Unknown) {
+        saveall();
+        if (!session_.saved()) {
+            return;
+        }
+        lastDialogName = shownPath(path);
     }
-    lastDialogName = path;
-    openPath(path);
+    openNamedFile(path);
 }
 
 // ---- saving ----
@@ -176,7 +204,7 @@ void Form1::saveas_Click() {
     lastDialogName = *chosen;
     if (writeIfExists(*chosen)) {
         std::string error;
-        reportSaveResult(session_.saveAs(chosen->toStdString(), &error), error);
+        reportSaveResult(session_.saveAs(nativePath(*chosen), &error), error);
     } else {
         session_.adoptFileName({});
     }
@@ -192,10 +220,11 @@ void Form1::saveIt() {
 
 void Form1::reportSaveResult(bool ok, const std::string& error) {
     if (!ok) {
-        dialogs_.inform(messageTitle(),
-                        QStringLiteral("Die Datei konnte nicht gespeichert werden:\n%1\n%2")
-                            .arg(QDir::toNativeSeparators(qs(session_.fileName())), qs(error)),
-                        Icon::Warning);
+        dialogs_.inform(
+            messageTitle(),
+            QStringLiteral("Die Datei konnte nicht gespeichert werden:\n%1\n%2")
+                .arg(QDir::toNativeSeparators(shownPath(session_.fileName())), qs(error)),
+            Icon::Warning);
     }
     refreshMenus();
 }
@@ -299,7 +328,7 @@ void Form1::rtfExport(const std::string& datastr) {
     // A file that cannot be written is left alone without a message; the write goes through a
     // temporary file, so an older list under that name survives a full disk.
     if (const auto target = exportTarget("rtf", kRtfFilter)) {
-        writeFileBytes(target->toStdString(), datastr + "\r\n");
+        writeFileBytes(nativePath(*target), datastr + "\r\n");
     }
 }
 
@@ -315,7 +344,7 @@ void Form1::export_Click() {
 
 void Form1::csvExport() {
     if (const auto target = exportTarget("csv", kCsvFilter)) {
-        writeFileBytes(target->toStdString(), session_.csvBytes());
+        writeFileBytes(nativePath(*target), session_.csvBytes());
     }
 }
 
