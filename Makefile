@@ -12,7 +12,8 @@ PACKAGES := cmake ninja-build g++ pkg-config \
             libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev \
             dpkg-dev file poppler-utils xvfb xauth socat fonts-dejavu-core clang libclang-rt-14-dev \
             debootstrap \
-            libqt6sql6-sqlite libqt6sql6-psql postgresql
+            libqt6sql6-sqlite libqt6sql6-psql postgresql \
+            libcups2-dev cups printer-driver-cups-pdf
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 

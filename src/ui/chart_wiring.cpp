@@ -74,22 +74,32 @@ ChartViews wireChartsAndPrinting(ui::Form1& form, PrinterChooser choose) {
     QObject::connect(form.cmd_line1, &QToolButton::clicked, views.hour,
                      [views] { views.hour->setChartType(chart_type::Line); });
 
+    // What the print queue did with a job is a message of the window's; printing goes on.
+    const auto tell = [&form](const QString& notice) {
+        form.dialogs().inform(ui::Form1::messageTitle(), notice, ui::Icon::Warning);
+    };
+    const auto previewChart = [&form, choose, tell](const QPicture& chart) {
+        Druck preview(chart, form.faktor, choose, &form);
+        preview.tell = tell;
+        form.dialogs().runModal(preview);
+    };
     // The speed chart prints at half size when it is taller in proportion than the page.
-    QObject::connect(form.cmd_printCh1, &QToolButton::clicked, &form, [&form, views, choose] {
-        const QPicture chart = renderChartPicture(views.speed);
+    QObject::connect(form.cmd_printCh1, &QToolButton::clicked, &form, [&form, views, previewChart] {
         form.faktor = 2;
-        Druck preview(chart, form.faktor, choose, &form);
-        form.dialogs().runModal(preview);
+        previewChart(renderChartPicture(views.speed));
     });
-    QObject::connect(form.cmd_printCh2, &QToolButton::clicked, &form, [&form, views, choose] {
-        const QPicture chart = renderChartPicture(views.hour->chartView());
+    QObject::connect(form.cmd_printCh2, &QToolButton::clicked, &form, [&form, views, previewChart] {
         form.faktor = 1;
-        Druck preview(chart, form.faktor, choose, &form);
-        form.dialogs().runModal(preview);
+        previewChart(renderChartPicture(views.hour->chartView()));
     });
-    QObject::connect(form.cmd_printProtokoll, &QToolButton::clicked, &form, [&form, choose] {
+    QObject::connect(form.cmd_printProtokoll, &QToolButton::clicked, &form, [&form, choose, tell] {
         QPrinter printer(QPrinter::HighResolution);
-        printWithDialog(*form.rtf->document(), printer, choose, &form);
+        QString notice;
+        printWithDialog(*form.rtf->document(), printer, choose, &form, kReportLeftMargin,
+                        kReportTopMargin, kReportRightMargin, kReportBottomMargin, &notice);
+        if (!notice.isEmpty()) {
+            tell(notice);
+        }
     });
     return views;
 }

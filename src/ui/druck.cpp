@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "output/print/picture_print.h"
+#include "output/print/print_queue.h"
 #include "ui/chart_picture.h"
 
 namespace korvala {
@@ -77,8 +78,17 @@ int Druck::previewChart(QGraphicsView* chart, int faktor, PrinterChooser choose,
 }
 
 void Druck::Command1_Click() {
-    // A cancelled choice keeps the preview open for another try or "Abbruch".
+    // A cancelled choice, like a queue that takes no job, keeps the preview open for another
+    // try or "Abbruch".
     if (!choose_ || !choose_(printer_, this)) {
+        return;
+    }
+    QString notice;
+    const bool takes = queueTakesJobs(printer_, &notice);
+    if (!notice.isEmpty() && tell) {
+        tell(notice);
+    }
+    if (!takes) {
         return;
     }
     // Every copy is a job of its own, so the printer itself must not multiply them.
@@ -87,6 +97,12 @@ void Druck::Command1_Click() {
     for (int copy = 1; copy <= copies; ++copy) {
         if (!jobPrinter_ || !jobPrinter_(printer_, picture_, faktor_)) {
             return;  // the rest is dropped; the preview stays for another try
+        }
+        if (const QString refused = jobRefusal(printer_); !refused.isEmpty()) {
+            if (tell) {
+                tell(refused);
+            }
+            return;
         }
         ++jobs_;
     }

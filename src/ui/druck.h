@@ -37,6 +37,9 @@ class Druck : public QDialog {
 
     // Replaces the job printer (PrintPictureToFitPage by default).
     void setJobPrinter(JobPrinter jobPrinter) { jobPrinter_ = std::move(jobPrinter); }
+    // Tells the user what the print queue did with a job (none taken, or waiting in a stopped
+    // queue); the window shows it in a message box.
+    std::function<void(const QString&)> tell;
 
     void Command1_Click();
     void Command2_Click();

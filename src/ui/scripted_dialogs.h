@@ -31,11 +31,12 @@ class ScriptedDialogs final : public Dialogs {
         QString objectName;                             // runModal: the dialog's object name
     };
 
-    std::deque<Answer> answers;                      // for ask()
-    std::deque<std::optional<QString>> fileAnswers;  // for openFile() and saveFile()
-    std::deque<bool> printerAnswers;                 // for choosePrinter()
-    std::function<void(QPrinter*)> onPreview;        // default: the preview paints once
-    std::function<void(QDialog&)> onModal;           // default: the dialog is only recorded
+    std::deque<Answer> answers;                            // for ask()
+    std::deque<std::optional<QString>> fileAnswers;        // for openFile() and saveFile()
+    std::deque<bool> printerAnswers;                       // for choosePrinter()
+    std::function<void(QPrinter&, int&)> onPrinterChosen;  // the user's choice in the dialog
+    std::function<void(QPrinter*)> onPreview;              // default: the preview paints once
+    std::function<void(QDialog&)> onModal;                 // default: the dialog is only recorded
     std::vector<Call> calls;
     int unanswered = 0;
 
@@ -73,7 +74,7 @@ class ScriptedDialogs final : public Dialogs {
                          {}});
         return nextFile();
     }
-    bool choosePrinter(QPrinter&, int&) override {
+    bool choosePrinter(QPrinter& printer, int& copies) override {
         calls.push_back({Kind::ChoosePrinter, {}, {}, Buttons::Ok, Icon::None, {}, {}, {}, {}, {}});
         if (printerAnswers.empty()) {
             ++unanswered;
@@ -81,6 +82,9 @@ class ScriptedDialogs final : public Dialogs {
         }
         const bool a = printerAnswers.front();
         printerAnswers.pop_front();
+        if (a && onPrinterChosen) {
+            onPrinterChosen(printer, copies);
+        }
         return a;
     }
     void preview(const QString& title, QPrinter& printer,

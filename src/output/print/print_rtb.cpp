@@ -10,6 +10,8 @@
 #include <memory>
 #include <vector>
 
+#include "output/print/print_queue.h"
+
 // The text layout scales tab distances by the device's resolution over this one.
 Q_GUI_EXPORT int qt_defaultDpiY();
 
@@ -193,11 +195,19 @@ int PrintRTB(const QString& text, const QFont& font, QPrinter& printer, int left
 
 int printWithDialog(const QTextDocument& document, QPrinter& printer, const PrinterChooser& choose,
                     QWidget* parent, int leftMargin, int topMargin, int rightMargin,
-                    int bottomMargin) {
-    if (!choose || !choose(printer, parent)) {
+                    int bottomMargin, QString* notice) {
+    QString said;
+    QString& queueNotice = notice != nullptr ? *notice : said;
+    queueNotice.clear();
+    if (!choose || !choose(printer, parent) || !queueTakesJobs(printer, &queueNotice)) {
         return 0;
     }
-    return PrintRTB(document, printer, leftMargin, topMargin, rightMargin, bottomMargin);
+    const int pages = PrintRTB(document, printer, leftMargin, topMargin, rightMargin, bottomMargin);
+    if (const QString refused = jobRefusal(printer); !refused.isEmpty()) {
+        queueNotice = refused;
+        return 0;
+    }
+    return pages;
 }
 
 }  // namespace korvala
