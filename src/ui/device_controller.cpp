@@ -39,6 +39,12 @@ DeviceController::DeviceController(Form1& form, QtSerialLink& link, QObject* par
     connect(form_.portMenu(), &QMenu::aboutToShow, this, &DeviceController::refreshPortMenu);
     connect(form_.inputTimer, &QTimer::timeout, this, &DeviceController::inputTimer_Timer);
     connect(form_.dlg_cancel, &QPushButton::clicked, this, &DeviceController::dlgCancelled);
+    // A measurement opened while a transfer runs (a file, a drop, the archive) is the user's
+    // choice: the transfer gives way, so its records never land on the opened site.
+    connect(&form_, &Form1::sessionRefreshed, this, [this] {
+        if (!refreshing_ && receiver_.receiving())
+            dlgCancelled();
+    });
 
     // Shutting down closes the port after whatever the window itself does then. The window may
     // outlive this controller, so the hook checks that it is still there.
@@ -76,7 +82,7 @@ void DeviceController::new_Click() {
 
     // The measurement on screen is gone: the grids, report, charts and captions show the empty
     // one, whatever becomes of the transfer.
-    form_.refreshFromSession();
+    refreshFromSession();
     form_.dlg_input->show();
     form_.dlg_input->raise();
     form_.inputTimer->start();
@@ -107,10 +113,16 @@ void DeviceController::inputTimer_Timer() {
 
     if (outcome == TickOutcome::Completed) {
         form_.SSTab1->setEnabled(true);
-        form_.refreshFromSession();
+        refreshFromSession();
     }
     endTransfer();
     emit transferEnded(outcome);
+}
+
+void DeviceController::refreshFromSession() {
+    refreshing_ = true;
+    form_.refreshFromSession();
+    refreshing_ = false;
 }
 
 void DeviceController::endTransfer() {

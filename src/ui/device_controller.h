@@ -46,6 +46,8 @@ class DeviceController final : public QObject {
     void inputTimer_Timer();
     void dlgCancelled();
     void endTransfer();
+    // The window's views from the session, as the transfer's own refresh.
+    void refreshFromSession();
     void showDebugLog();
     void markPort(int portNumber);
     void portLost();
@@ -54,6 +56,7 @@ class DeviceController final : public QObject {
     QtSerialLink& link_;
     TransferReceiver receiver_;
     bool hourglass_ = false;
+    bool refreshing_ = false;   // the refresh under way is the transfer's own
     qsizetype debugShown_ = 0;  // bytes of the debug log already in the debug box
 };
 

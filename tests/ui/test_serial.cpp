@@ -311,6 +311,12 @@ class TestSerial : public QObject {
         QCOMPARE(QApplication::overrideCursor(), nullptr);
         QVERIFY(f.session().inText().empty() && f.session().records().empty());
 
+        // A file opened while a transfer waits: the transfer gives way to it.
+        f.act_new->trigger();
+        d.open(QStringLiteral("alt.spt"), smallSpt());
+        QVERIFY(!d.controller.receiver().receiving() && f.dlg_input->isHidden());
+        QCOMPARE(f.Text3->text(), QStringLiteral("Ort A"));
+
         f.act_exit->trigger();
         QVERIFY(!d.link.isOpen());
     }
