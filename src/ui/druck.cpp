@@ -95,14 +95,13 @@ void Druck::Command1_Click() {
     const int copies = std::max(1, printer_.copyCount());
     printer_.setCopyCount(1);
     for (int copy = 1; copy <= copies; ++copy) {
-        if (!jobPrinter_ || !jobPrinter_(printer_, picture_, faktor_)) {
-            return;  // the rest is dropped; the preview stays for another try
-        }
-        if (const QString refused = jobRefusal(printer_); !refused.isEmpty()) {
-            if (tell) {
-                tell(refused);
+        QString failure;
+        const auto job = [this] { return jobPrinter_ && jobPrinter_(printer_, picture_, faktor_); };
+        if (!runPrintJob(printer_, job, &failure)) {
+            if (!failure.isEmpty() && tell) {
+                tell(failure);
             }
-            return;
+            return;  // the rest is dropped; the preview stays for another try
         }
         ++jobs_;
     }

@@ -1,8 +1,14 @@
 #include "output/print/print_queue.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <cups/cups.h>
 
 #include <cstring>
+#include <string>
+
+#include "model/file_write.h"
 
 namespace korvala {
 
@@ -53,14 +59,41 @@ bool queueTakesJobs(const QPrinter& printer, QString* notice) {
     return takes;
 }
 
-QString jobRefusal(const QPrinter& printer) {
-    // Qt sends the job with the CUPS library at the end of painting and keeps no result; the
-    // library's last status on this thread is that job's.
-    if (!hasQueue(printer) || cupsLastError() <= IPP_STATUS_OK_CONFLICTING) {
-        return {};
+bool runPrintJob(QPrinter& printer, const std::function<bool()>& job, QString* error) {
+    error->clear();
+    const QString target = printer.outputFileName();
+    if (target.isEmpty()) {
+        if (!job()) {
+            return false;
+        }
+        // Qt sends the job with the CUPS library at the end of painting and keeps no result;
+        // the library's last status on this thread is that job's.
+        if (printer.outputFormat() == QPrinter::NativeFormat &&
+            cupsLastError() > IPP_STATUS_OK_CONFLICTING) {
+            *error = QStringLiteral("Der Drucker \"%1\" hat den Auftrag nicht angenommen: %2")
+                         .arg(shownName(printer), QString::fromUtf8(cupsLastErrorString()));
+            return false;
+        }
+        return true;
     }
-    return QStringLiteral("Der Drucker \"%1\" hat den Auftrag nicht angenommen: %2")
-        .arg(shownName(printer), QString::fromUtf8(cupsLastErrorString()));
+    QTemporaryDir staging;
+    const QString staged = staging.filePath(QStringLiteral("druck.pdf"));
+    printer.setOutputFileName(staged);
+    const bool printed = staging.isValid() && job();
+    printer.setOutputFileName(target);
+    QFile pdf(staged);
+    if (!printed || !pdf.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QByteArray bytes = pdf.readAll();
+    std::string why;
+    if (!writeFileBytes(QFile::encodeName(target).toStdString(),
+                        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                        &why)) {
+        *error = QString::fromStdString(why);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace korvala

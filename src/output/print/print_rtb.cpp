@@ -202,9 +202,17 @@ int printWithDialog(const QTextDocument& document, QPrinter& printer, const Prin
     if (!choose || !choose(printer, parent) || !queueTakesJobs(printer, &queueNotice)) {
         return 0;
     }
-    const int pages = PrintRTB(document, printer, leftMargin, topMargin, rightMargin, bottomMargin);
-    if (const QString refused = jobRefusal(printer); !refused.isEmpty()) {
-        queueNotice = refused;
+    int pages = 0;
+    QString failure;
+    const bool done = runPrintJob(
+        printer,
+        [&] {
+            pages = PrintRTB(document, printer, leftMargin, topMargin, rightMargin, bottomMargin);
+            return pages > 0;
+        },
+        &failure);
+    if (!done) {
+        queueNotice = failure;
         return 0;
     }
     return pages;

@@ -50,8 +50,8 @@ int PrintRTB(const QString& text, const QFont& font, QPrinter& printer, int left
 
 // The print command: asks `choose` for the printer and copies, then prints. Cancel prints
 // nothing. Returns the number of pages printed. `notice` (when given) receives what the user must
-// be told about the print queue: that it took no job (0 is returned), or that the job waits in
-// a stopped queue; it is empty otherwise.
+// be told: that the queue took no job or the PDF file could not be written (0 is returned), or
+// that the job waits in a stopped queue; it is empty otherwise.
 int printWithDialog(const QTextDocument& document, QPrinter& printer, const PrinterChooser& choose,
                     QWidget* parent, int leftMargin = kReportLeftMargin,
                     int topMargin = kReportTopMargin, int rightMargin = kReportRightMargin,
