@@ -50,6 +50,7 @@ int exitCodeFor(ErrorKind kind) {
         case ErrorKind::NotFound:
             return kExitUsage;
         case ErrorKind::WriteFailed:
+        case ErrorKind::Busy:
             return kExitWriteFailed;
         default:
             return kExitBadFile;

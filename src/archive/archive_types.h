@@ -23,7 +23,8 @@ enum class ErrorKind {
     NotArchive,   // the file or database is no archive of ours, is damaged or is newer
     Unreadable,   // a measurement file could not be read or holds no vehicles
     Connection,   // the archive could not be opened or the server not reached
-    WriteFailed,  // writing failed (disk full, locked, server gone); nothing was changed
+    WriteFailed,  // writing failed (disk full, server gone); nothing was changed
+    Busy,         // another program holds the archive longer than we wait; nothing was changed
 };
 
 class ArchiveError : public std::runtime_error {

@@ -42,7 +42,7 @@ ArchiveError sqliteError(const QSqlError& error, const std::string& path) {
                     "nichts geändert."};
         case kSqliteBusy:
         case kSqliteLocked:
-            return {ErrorKind::WriteFailed,
+            return {ErrorKind::Busy,
                     "Das Archiv ist durch ein anderes Programm gesperrt. Es wurde nichts "
                     "geändert; bitte später noch einmal versuchen."};
         case kSqliteReadOnly:

@@ -84,8 +84,8 @@ PreparedMeasurement prepareMeasurement(std::string spt, int limit) {
         throw ArchiveError(ErrorKind::Unreadable,
                            "Die Messung enthält keine Fahrzeuge und wird nicht abgelegt.");
     p.contentHash = contentHashOf(load.records);  // repeated records removed by figuresOf
-    p.stored = qCompress(reinterpret_cast<const uchar*>(spt.data()), std::ssize(spt),
-                         kCompressionLevel);
+    p.stored =
+        qCompress(reinterpret_cast<const uchar*>(spt.data()), std::ssize(spt), kCompressionLevel);
     p.spt = std::move(spt);
     return p;
 }

@@ -1,5 +1,8 @@
 #include "archive/schema.h"
 
+#include <chrono>
+#include <thread>
+
 #include <QStringList>
 #include <array>
 
@@ -112,7 +115,9 @@ constexpr std::array<Step, kSchemaVersion> kSteps = {createVersion1};
 
 }  // namespace
 
-void prepareSchema(const Database& db) {
+namespace {
+
+void bringUpToDate(const Database& db) {
     int version = storedVersion(db);
     check(db, version);
     if (isSqlite(db)) {
@@ -135,6 +140,26 @@ void prepareSchema(const Database& db) {
                {QString::number(version + 1)});
     }
     transaction.commit();
+}
+
+}  // namespace
+
+void prepareSchema(const Database& db) {
+    // Two programs opening a new SQLite archive at once meet while it still has a rollback
+    // journal: there SQLite answers a lock upgrade that could deadlock with "busy" at once,
+    // without waiting. Once the archive is set up, its write-ahead log makes writers queue.
+    using Clock = std::chrono::steady_clock;
+    const auto giveUp = Clock::now() + std::chrono::seconds(15);
+    for (;;) {
+        try {
+            bringUpToDate(db);
+            return;
+        } catch (const ArchiveError& e) {
+            if (e.kind() != ErrorKind::Busy || !isSqlite(db) || Clock::now() > giveUp)
+                throw;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
 }
 
 }  // namespace korvala::archive

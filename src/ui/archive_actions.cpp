@@ -184,7 +184,9 @@ bool ArchiveActions::useFileForThisRun(const QString& path) {
 
 void ArchiveActions::showError(const ArchiveError& error) {
     form_.dialogs().inform(Form1::messageTitle(), qs(error.what()),
-                           error.kind() == ErrorKind::WriteFailed ? Icon::Critical : Icon::Warning);
+                           error.kind() == ErrorKind::WriteFailed || error.kind() == ErrorKind::Busy
+                               ? Icon::Critical
+                               : Icon::Warning);
 }
 
 bool ArchiveActions::run(const std::function<void(Archive&)>& work) {
