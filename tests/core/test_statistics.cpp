@@ -1,303 +1,178 @@
 // Splitting a measurement into days, the statistics of one day and the speed captions.
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "evaluation/statistics.h"
+#include "model/measurement_file.h"
+#include "output/csv_export.h"
+#include "output/rtf_list.h"
+#include "test_support.h"
 
-using namespace korvala;
-
+namespace korvala::test {
 namespace {
 
-Measurement rec(std::int32_t id, int h, int m, int s, double v, std::int64_t day = 0) {
-    return Measurement{id, Timestamp::fromDayAndTime(day, h, m, s), Speed::fromNumber(v)};
-}
+using Ids = std::vector<std::int32_t>;
 
-// A day table as splitDays leaves it: the records, then the closing empty record.
-Table dayOf(std::vector<Measurement> records) {
-    records.push_back(Measurement{});
-    return records;
-}
-
-class RecordingSink final : public StatusSink {
-  public:
-    void setPanel(int panel, std::string_view text) override {
-        calls.emplace_back(panel, std::string(text));
-    }
-    std::vector<std::pair<int, std::string>> calls;
-    std::string last(int panel) const {
-        for (auto it = calls.rbegin(); it != calls.rend(); ++it)
-            if (it->first == panel)
-                return it->second;
-        return "<unset>";
-    }
-    int writes(int panel) const {
-        int n = 0;
-        for (const auto& c : calls)
-            n += c.first == panel;
-        return n;
-    }
-};
-
-std::vector<std::int32_t> ids(const Table& t) {
-    std::vector<std::int32_t> out;
+Ids ids(const Table& t) {
+    Ids out;
     for (const auto& m : t)
         out.push_back(m.id);
     return out;
 }
 
-using Ids = std::vector<std::int32_t>;
-
-}  // namespace
-
-// ---------------------------------------------------------------------------------------------
-// splitDays
-
-TEST(SplitDays, DropsOnlyNeighbouringEqualTimesAndKeepsTheFirstOfARun) {
-    Table records{rec(1, 8, 0, 0, 50), rec(2, 8, 0, 0, 60), rec(3, 8, 0, 0, 70),
-                  rec(4, 8, 0, 1, 40), rec(5, 8, 0, 0, 45), rec(6, 8, 0, 1, 55)};
-    RecordingSink sink;
-    SplitResult r = splitDays(records, sink);
-
-    // Only the time is compared: ids 2 and 3 differ in speed but share the time of id 1.
-    EXPECT_EQ(ids(records), (Ids{1, 4, 5, 6}));
-    EXPECT_EQ(r.duplicatesDropped, 2);
-    EXPECT_EQ(sink.last(5), "2");
-    EXPECT_EQ(ids(r.days[0]), (Ids{1, 4, 5, 6, 0}));
-}
-
-TEST(SplitDays, DuplicateTestComparesTheWholeTimestampIncludingTheDate) {
-    Table records{rec(1, 8, 0, 0, 50, 0), rec(2, 8, 0, 0, 60, 1), rec(3, 8, 0, 0, 60, 1)};
-    RecordingSink sink;
-    SplitResult r = splitDays(records, sink);
-    EXPECT_EQ(ids(records), (Ids{1, 2}));
-    EXPECT_EQ(r.duplicatesDropped, 1);
-}
-
-TEST(SplitDays, NoRecordsGivesSevenTablesHoldingOnlyTheEmptyRecord) {
+struct SplitCase {
+    const char* what;
     Table records;
-    RecordingSink sink;
-    SplitResult r = splitDays(records, sink);
-    for (const Table& day : r.days) {
-        ASSERT_EQ(day.size(), 1u);
-        EXPECT_TRUE(day[0].isEmpty());
-    }
-    EXPECT_EQ(r.dayFound,
-              (std::array<bool, kDays>{true, false, false, false, false, false, false}));
-    EXPECT_EQ(sink.last(5), "0");
-}
+    Ids kept;               // the measurement after the split
+    std::vector<Ids> days;  // day tables without their closing record; the rest are empty
+};
 
-TEST(SplitDays, ANewDayBeginsOnlyWhereTheHourGoesDown) {
-    Table records{
-        rec(1, 22, 0, 0, 50), rec(2, 23, 59, 59, 50),  // day 1
-        rec(3, 0, 0, 1, 50),  rec(4, 0, 59, 0, 50),    // hour 0 -> day 2
-        rec(5, 0, 10, 0, 50),                          // minutes go back, hour does not
-        rec(6, 23, 0, 0, 50), rec(7, 5, 0, 0, 50),     // day 3
+TEST(SplitDays, DuplicatesGoAndADayBeginsWhereTheHourGoesDown) {
+    Table tenDays;
+    for (int day = 0; day < 10; ++day)
+        tenDays.insert(tenDays.end(),
+                       {rec(2 * day + 1, 12, 0, 0, 50, day), rec(2 * day + 2, 18, 0, 0, 50, day)});
+    const std::vector<SplitCase> cases{
+        {"only neighbours with equal times go, the first of a run stays",
+         {rec(1, 8, 0, 0, 50), rec(2, 8, 0, 0, 60), rec(3, 8, 0, 0, 70), rec(4, 8, 0, 1, 40),
+          rec(5, 8, 0, 0, 45), rec(6, 8, 0, 1, 55)},
+         {1, 4, 5, 6},
+         {{1, 4, 5, 6}}},
+        {"the date is part of the time",
+         {rec(1, 8, 0, 0, 50, 0), rec(2, 8, 0, 0, 60, 1), rec(3, 8, 0, 0, 60, 1)},
+         {1, 2},
+         {{1, 2}}},
+        {"no records", {}, {}, {}},
+        {"minutes going back do not start a day",
+         {rec(1, 22, 0, 0, 50), rec(2, 23, 59, 59, 50), rec(3, 0, 0, 1, 50), rec(4, 0, 59, 0, 50),
+          rec(5, 0, 10, 0, 50), rec(6, 23, 0, 0, 50), rec(7, 5, 0, 0, 50)},
+         {1, 2, 3, 4, 5, 6, 7},
+         {{1, 2}, {3, 4, 5, 6}, {7}}},
+        {"days without the hour going down stay one day",
+         {rec(1, 10, 0, 0, 50, 0), rec(2, 12, 0, 0, 50, 3), rec(3, 20, 0, 0, 50, 5)},
+         {1, 2, 3},
+         {{1, 2, 3}}},
+        {"after the seventh day everything stays in day 7",
+         tenDays,
+         ids(tenDays),
+         {{1, 2}, {3, 4}, {5, 6}, {7, 8}, {9, 10}, {11, 12}, {13, 14, 15, 16, 17, 18, 19, 20}}},
+        {"day 1 takes vehicles only, later days keep 0 and empty speeds",
+         {rec(1, 8, 0, 0, 0), rec(2, 9, 0, 0, 50), Measurement{3, {}, Speed()}, rec(4, 1, 0, 0, 0),
+          rec(5, 2, 0, 0, 60), Measurement{6, Timestamp::fromDayAndTime(0, 3, 0, 0), Speed()}},
+         {1, 2, 3, 4, 5, 6},
+         {{2}, {3, 4, 5, 6}}},
     };
-    RecordingSink sink;
-    SplitResult r = splitDays(records, sink);
-    EXPECT_EQ(ids(r.days[0]), (Ids{1, 2, 0}));
-    EXPECT_EQ(ids(r.days[1]), (Ids{3, 4, 5, 6, 0}));
-    EXPECT_EQ(ids(r.days[2]), (Ids{7, 0}));
-    EXPECT_EQ(r.days[3].size(), 1u);
-    EXPECT_EQ(r.dayFound, (std::array<bool, kDays>{true, true, true, false, false, false, false}));
-}
-
-TEST(SplitDays, AGapOfMoreThanADayWithoutTheHourGoingDownStaysInTheSameDay) {
-    Table records{rec(1, 10, 0, 0, 50, 0), rec(2, 12, 0, 0, 50, 3), rec(3, 20, 0, 0, 50, 5)};
-    RecordingSink sink;
-    SplitResult r = splitDays(records, sink);
-    EXPECT_EQ(ids(r.days[0]), (Ids{1, 2, 3, 0}));
-    EXPECT_FALSE(r.dayFound[1]);
-}
-
-TEST(SplitDays, RecordsAfterTheSeventhMidnightAllGoIntoDaySeven) {
-    Table records;
-    std::int32_t id = 1;
-    for (int day = 0; day < 10; ++day) {
-        records.push_back(rec(id++, 12, 0, 0, 50, day));
-        records.push_back(rec(id++, 18, 0, 0, 50, day));
+    for (SplitCase c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::size_t before = c.records.size();
+        RecordingSink sink;
+        const SplitResult r = splitDays(c.records, sink);
+        EXPECT_EQ(ids(c.records), c.kept);
+        EXPECT_EQ(r.duplicatesDropped, static_cast<std::int32_t>(before - c.kept.size()));
+        EXPECT_EQ(
+            sink.calls,
+            (std::vector<std::pair<int, std::string>>{{5, std::to_string(r.duplicatesDropped)}}));
+        for (int d = 0; d < kDays; ++d) {
+            Ids expected = d < static_cast<int>(c.days.size()) ? c.days[d] : Ids{};
+            EXPECT_EQ(r.dayFound[d], d == 0 || !expected.empty()) << "day " << d + 1;
+            expected.push_back(0);
+            EXPECT_EQ(ids(r.days[d]), expected) << "day " << d + 1;
+        }
     }
-    RecordingSink sink;
-    SplitResult r = splitDays(records, sink);
-    for (int d = 0; d < 6; ++d)
-        EXPECT_EQ(r.days[d].size(), 3u) << "day " << d + 1;
-    EXPECT_EQ(ids(r.days[6]), (Ids{13, 14, 15, 16, 17, 18, 19, 20, 0}));
-    for (bool found : r.dayFound)
-        EXPECT_TRUE(found);
 }
 
-TEST(SplitDays, DayOneTakesOnlyVehiclesWhileLaterDaysKeepZeroAndEmptySpeeds) {
-    Table records{rec(1, 8, 0, 0, 0), rec(2, 9, 0, 0, 50),
-                  Measurement{3, Timestamp::fromDayAndTime(0, 9, 30, 0), Speed{}},
-                  // A zero reading still moves the day on when its hour goes down.
-                  rec(4, 1, 0, 0, 0), rec(5, 2, 0, 0, 60),
-                  Measurement{6, Timestamp::fromDayAndTime(0, 3, 0, 0), Speed{}}};
+// ---- the statistics of one day ------------------------------------------------------------
+
+TEST(DayStatistics, TenKmhClassesBelow300AndHoursFromTheSecondRecordsHour) {
+    // The first record is at 06:xx, the second at 07:xx: slot 0 is 07:00-07:59 and the first
+    // record's hour comes last. 300 is a vehicle in no class; 0 and negatives are none.
+    const Table day = closed({rec(1, 6, 59, 0, 5), rec(2, 7, 0, 0, 9.9), rec(3, 7, 30, 0, 10),
+                              rec(4, 23, 10, 0, 299.9), rec(5, 3, 0, 0, 300), rec(6, 7, 5, 0, 45),
+                              rec(7, 7, 6, 0, 0), rec(8, 7, 7, 0, -20), rec(9, 7, 8, 0, 41)});
     RecordingSink sink;
-    SplitResult r = splitDays(records, sink);
-    EXPECT_EQ(ids(r.days[0]), (Ids{2, 0}));
-    EXPECT_EQ(ids(r.days[1]), (Ids{4, 5, 6, 0}));
-    // The dropped day-1 records stay in the measurement itself.
-    EXPECT_EQ(records.size(), 6u);
-}
-
-// ---------------------------------------------------------------------------------------------
-// dayStatistics
-
-TEST(DayStatistics, CountsVehiclesIntoTenKmhClassesBelow300) {
-    Table day = dayOf({rec(1, 8, 0, 0, 5), rec(2, 8, 1, 0, 9.9), rec(3, 8, 2, 0, 10),
-                       rec(4, 8, 3, 0, 299.9), rec(5, 8, 4, 0, 300), rec(6, 8, 5, 0, 45),
-                       rec(7, 8, 6, 0, 0), rec(8, 8, 7, 0, -20), rec(9, 8, 8, 0, 41)});
-    RecordingSink sink;
-    DayStats s = dayStatistics(day, sink);
-
-    // 300 counts as a vehicle and in its hour, but in no class; 0 and negatives not at all.
+    const DayStats s = dayStatistics(day, sink);
     EXPECT_EQ(s.vehicles, 7);
     EXPECT_EQ(s.classUpper, (std::vector<std::int32_t>{10, 20, 50, 300}));
     EXPECT_EQ(s.classCounts, (std::vector<std::int16_t>{2, 1, 2, 1}));
-    EXPECT_EQ(s.hourCount[0], 7);
-}
-
-TEST(DayStatistics, DayWithoutVehiclesHasNoClassesAndZeroHours) {
-    Table day = dayOf({rec(1, 8, 0, 0, 0), rec(2, 9, 0, 0, 0)});
-    RecordingSink sink;
-    DayStats s = dayStatistics(day, sink);
-    EXPECT_EQ(s.vehicles, 0);
-    EXPECT_TRUE(s.classUpper.empty());
-    EXPECT_TRUE(s.classCounts.empty());
-    for (auto c : s.hourCount)
-        EXPECT_EQ(c, 0);
-    EXPECT_EQ(sink.last(3), "0");
-}
-
-TEST(DayStatistics, HourSeriesStartsAtTheSecondRecordsHourAndWraps) {
-    // The first record is at 06:xx, the second at 07:xx: slot 0 is 07:00-07:59 and the first
-    // record's hour comes last.
-    Table day = dayOf({rec(1, 6, 59, 0, 50), rec(2, 7, 0, 0, 50), rec(3, 7, 30, 0, 50),
-                       rec(4, 23, 10, 0, 50), rec(5, 3, 0, 0, 50)});
-    RecordingSink sink;
-    DayStats s = dayStatistics(day, sink);
     EXPECT_EQ(s.firstHour, 7);
-    EXPECT_EQ(s.hourCount[0], 2);   // 07
-    EXPECT_EQ(s.hourCount[16], 1);  // 23
-    EXPECT_EQ(s.hourCount[20], 1);  // 03
-    EXPECT_EQ(s.hourCount[23], 1);  // 06, the first record
+    const std::vector<std::pair<int, int>> counted{{0, 4}, {16, 1}, {20, 1}, {23, 1}};
+    for (const auto& [slot, count] : counted)
+        EXPECT_EQ(s.hourCount[slot], count) << slot;
     EXPECT_EQ(s.hourLabel[0], "08:00");
     EXPECT_EQ(s.hourLabel[16], "00:00");  // 23:00-23:59 ends at midnight
     EXPECT_EQ(s.hourLabel[23], "07:00");
     EXPECT_EQ(s.hourCount[24], 0);
     EXPECT_EQ(s.hourLabel[24], "");
+    using Calls = std::vector<std::pair<int, std::string>>;
+    EXPECT_EQ(
+        sink.calls,
+        (Calls{{2, "Datensatz"}, {4, "wird geladen."}, {3, "7"}, {2, "Datensätze"}, {4, ""}}));
 }
 
-TEST(DayStatistics, WithoutASecondRecordTheSeriesStartsAtMidnight) {
-    for (const Table& day : {Table{}, dayOf({}), dayOf({rec(1, 14, 0, 0, 80)})}) {
-        RecordingSink sink;
-        DayStats s = dayStatistics(day, sink);
+TEST(DayStatistics, WithoutASecondRecordTheHoursStartAtMidnight) {
+    for (const Table& day : {Table{}, closed({}), closed({rec(1, 14, 0, 0, 80)})}) {
+        NullStatusSink sink;
+        const DayStats s = dayStatistics(day, sink);
         EXPECT_EQ(s.firstHour, 0);
         EXPECT_EQ(s.hourLabel[0], "01:00");
         EXPECT_EQ(s.hourLabel[23], "00:00");
-        EXPECT_EQ(s.hourCount[14], day.size() == 2 ? 1 : 0);
-        EXPECT_EQ(s.vehicles, day.size() == 2 ? 1 : 0);
+        EXPECT_EQ(s.hourCount[14], s.vehicles);
+        EXPECT_EQ(s.classUpper.size(), static_cast<std::size_t>(s.vehicles));
     }
 }
 
 TEST(DayStatistics, TalliesSaturateAt32767) {
-    std::vector<Measurement> many;
-    many.reserve(40000);
-    for (int i = 0; i < 40000; ++i)
-        many.push_back(rec(i + 1, 10, i / 1000 % 60, i % 60, 55));
-    many.push_back(rec(40001, 11, 0, 0, 120));
-    Table day = dayOf(std::move(many));
-    RecordingSink sink;
-    DayStats s = dayStatistics(day, sink);
+    Table many(40000, rec(1, 10, 0, 0, 55));
+    many.push_back(rec(2, 11, 0, 0, 120));
+    NullStatusSink sink;
+    const DayStats s = dayStatistics(closed(std::move(many)), sink);
     EXPECT_EQ(s.vehicles, 32767);
-    EXPECT_EQ(s.hourCount[0], 32767);  // hour 10
-    EXPECT_EQ(s.hourCount[1], 1);      // counted although the vehicle count was already full
-    ASSERT_EQ(s.classCounts.size(), 2u);
-    EXPECT_EQ(s.classCounts[0], 32767);
-    EXPECT_EQ(s.classCounts[1], 1);
-    EXPECT_EQ(sink.last(3), "32767");
+    EXPECT_EQ(s.hourCount[0], 32767);
+    EXPECT_EQ(s.hourCount[1], 1);  // counted although the vehicle count was already full
+    EXPECT_EQ(s.classCounts, (std::vector<std::int16_t>{32767, 1}));
 }
 
-TEST(DayStatistics, PanelsShowLoadingThenTheFinalCountOnce) {
-    Table day = dayOf({rec(1, 8, 0, 0, 50), rec(2, 8, 1, 0, 60), rec(3, 8, 2, 0, 70)});
-    RecordingSink sink;
-    dayStatistics(day, sink);
-    using Calls = std::vector<std::pair<int, std::string>>;
-    EXPECT_EQ(
-        sink.calls,
-        (Calls{{2, "Datensatz"}, {4, "wird geladen."}, {3, "3"}, {2, "Datensätze"}, {4, ""}}));
-}
+// ---- the speed captions -------------------------------------------------------------------
 
-// ---------------------------------------------------------------------------------------------
-// showSpeeds
-
-TEST(ShowSpeeds, FirstRecordTakesPartInTheHighestSpeedOnly) {
-    // Position 0 is above all others and below all others in two runs.
-    auto high = showSpeeds(dayOf({rec(1, 8, 0, 0, 130), rec(2, 8, 1, 0, 40), rec(3, 8, 2, 0, 61)}));
-    ASSERT_TRUE(high);
-    EXPECT_EQ(high->vmax, "130 km/h");
-    EXPECT_EQ(high->vmin, "40 km/h");
-    EXPECT_EQ(high->avg, " 50 km/h");  // (40 + 61) / 2 = 50.5, floored
-
-    auto low = showSpeeds(dayOf({rec(1, 8, 0, 0, 5), rec(2, 8, 1, 0, 40), rec(3, 8, 2, 0, 61)}));
-    ASSERT_TRUE(low);
-    EXPECT_EQ(low->vmax, "61 km/h");
-    EXPECT_EQ(low->vmin, "40 km/h");
-    EXPECT_EQ(low->avg, " 50 km/h");
-}
-
-TEST(ShowSpeeds, ZeroSpeedsWidenTheDivisorButAreNotLowest) {
-    auto c = showSpeeds(dayOf({rec(1, 8, 0, 0, 50), rec(2, 8, 1, 0, 30), rec(3, 8, 2, 0, 0),
-                               Measurement{4, Timestamp::fromDayAndTime(0, 8, 3, 0), Speed{}},
-                               rec(5, 8, 4, 0, 60)}));
-    ASSERT_TRUE(c);
-    EXPECT_EQ(c->vmin, "30 km/h");
-    EXPECT_EQ(c->avg, " 22 km/h");  // 90 over the four positions 1..4
-}
-
-TEST(ShowSpeeds, AZeroSpeedAtPositionOneStaysTheLowest) {
-    auto c = showSpeeds(dayOf({rec(1, 1, 0, 0, 50), rec(2, 1, 1, 0, 0), rec(3, 1, 2, 0, 70)}));
-    ASSERT_TRUE(c);
-    EXPECT_EQ(c->vmin, "0 km/h");
-    EXPECT_EQ(c->vmax, "70 km/h");
-    EXPECT_EQ(c->avg, " 35 km/h");
-}
-
-TEST(ShowSpeeds, FailsWithoutASecondRecord) {
+TEST(ShowSpeeds, TheFirstRecordTakesPartInTheHighestSpeedOnly) {
+    struct Case {
+        std::vector<double> speeds;                          // NaN: a record without speed
+        std::optional<std::array<std::string, 3>> captions;  // vmin, vmax, avg
+    };
+    const double none = std::nan("");
+    const std::vector<Case> cases{
+        {{130, 40, 61}, {{"40 km/h", "130 km/h", " 50 km/h"}}},  // (40 + 61) / 2, floored
+        {{5, 40, 61}, {{"40 km/h", "61 km/h", " 50 km/h"}}},
+        // Zero and empty speeds widen the divisor (90 over four) but are not the lowest...
+        {{50, 30, 0, none, 60}, {{"30 km/h", "60 km/h", " 22 km/h"}}},
+        // ...unless the lowest starts there, at position 1.
+        {{50, 0, 70}, {{"0 km/h", "70 km/h", " 35 km/h"}}},
+        // "47,5" counts with its leading number, 47.
+        {{47.5, 60.5, 70.5}, {{"60 km/h", "70 km/h", " 65 km/h"}}},
+        {{}, std::nullopt},
+        {{50}, std::nullopt},
+        {{50, 40000, 50}, std::nullopt},     // the lowest is a 16-bit number
+        {{50, 10, 2e9, 2e9}, std::nullopt},  // the sum a 32-bit one
+        {{50, 10, 2e9}, {{"10 km/h", "2000000000 km/h", " 1000000005 km/h"}}},
+    };
+    for (const Case& c : cases) {
+        Table day;
+        for (double v : c.speeds)
+            day.push_back(std::isnan(v) ? Measurement{1, {}, Speed()} : rec(1, 8, 0, 0, v));
+        const auto captions = showSpeeds(closed(day));
+        ASSERT_EQ(captions.has_value(), c.captions.has_value())
+            << ::testing::PrintToString(c.speeds);
+        if (captions) {
+            EXPECT_EQ((std::array{captions->vmin, captions->vmax, captions->avg}), *c.captions);
+        }
+    }
     EXPECT_FALSE(showSpeeds(Table{}));
-    EXPECT_FALSE(showSpeeds(dayOf({})));
-    EXPECT_FALSE(showSpeeds(dayOf({rec(1, 8, 0, 0, 50)})));
-}
-
-TEST(ShowSpeeds, FailsWhenANumberLeavesItsRange) {
-    // The lowest speed is a 16-bit number.
-    EXPECT_FALSE(
-        showSpeeds(dayOf({rec(1, 8, 0, 0, 50), rec(2, 8, 1, 0, 40000), rec(3, 8, 2, 0, 50)})));
-    // The sum is a 32-bit number.
-    EXPECT_FALSE(showSpeeds(dayOf(
-        {rec(1, 8, 0, 0, 50), rec(2, 8, 1, 0, 10), rec(3, 8, 2, 0, 2e9), rec(4, 8, 3, 0, 2e9)})));
-    EXPECT_TRUE(
-        showSpeeds(dayOf({rec(1, 8, 0, 0, 50), rec(2, 8, 1, 0, 10), rec(3, 8, 2, 0, 2e9)})));
-}
-
-TEST(ShowSpeeds, FractionalTextsCountWithTheirLeadingNumber) {
-    // "47,5" reads 47: the comma is no decimal point for the leading-number rule.
-    auto c =
-        showSpeeds(dayOf({rec(1, 8, 0, 0, 47.5), rec(2, 8, 1, 0, 60.5), rec(3, 8, 2, 0, 70.5)}));
-    ASSERT_TRUE(c);
-    EXPECT_EQ(c->vmax, "70 km/h");
-    EXPECT_EQ(c->vmin, "60 km/h");
-    EXPECT_EQ(c->avg, " 65 km/h");
-}
-
-TEST(NumberWithSign, LeadsNonNegativeNumbersWithABlank) {
-    EXPECT_EQ(numberWithSign(15), " 15");
     EXPECT_EQ(numberWithSign(0), " 0");
     EXPECT_EQ(numberWithSign(-3), "-3");
     EXPECT_EQ(numberWithSign(2147483648LL), " 2147483648");
@@ -307,28 +182,18 @@ TEST(NumberWithSign, LeadsNonNegativeNumbersWithABlank) {
 // push a count outside its range.
 TEST(Evaluation, HostileValuesStayWithinRange) {
     const double inf = std::numeric_limits<double>::infinity();
-    const std::vector<double> speeds{inf,   -inf, 1e308, -1e308,  4.9e-324, 299.99999999,
-                                     300.0, -0.0, 1e15,  32767.5, 32768,    std::nan("")};
-    const std::vector<std::int64_t> seconds{-1,
-                                            -86400LL * 100000,
-                                            86400LL * 100000,
-                                            0,
-                                            43200,
-                                            std::numeric_limits<std::int32_t>::max()};
     Table records;
-    std::int32_t id = 1;
-    for (double v : speeds)
-        for (std::int64_t s : seconds)
-            records.push_back(Measurement{id++, Timestamp::fromSeconds(s), Speed::fromNumber(v)});
-
-    RecordingSink sink;
-    SplitResult split = splitDays(records, sink);
-    for (const Table& day : split.days) {
+    for (double v : {inf, -inf, 1e308, -1e308, 4.9e-324, 299.99999999, 300.0, -0.0, 1e15, 32767.5,
+                     std::nan("")})
+        for (std::int64_t s :
+             {-1LL, -86400LL * 100000, 86400LL * 100000, 0LL, 43200LL, 2147483647LL})
+            records.push_back(Measurement{1, Timestamp::fromSeconds(s), Speed::fromNumber(v)});
+    NullStatusSink sink;
+    for (const Table& day : splitDays(records, sink).days) {
         const DayStats s = dayStatistics(day, sink);
         EXPECT_GE(s.vehicles, 0);
         for (std::size_t j = 0; j < s.classUpper.size(); ++j) {
-            EXPECT_GE(s.classUpper[j], 10);
-            EXPECT_LE(s.classUpper[j], 300);
+            EXPECT_TRUE(s.classUpper[j] >= 10 && s.classUpper[j] <= 300) << s.classUpper[j];
             EXPECT_GE(s.classCounts[j], 1);
         }
         for (const std::string& label : s.hourLabel)
@@ -336,3 +201,50 @@ TEST(Evaluation, HostileValuesStayWithinRange) {
         showSpeeds(day);  // either captions or none; it must simply return
     }
 }
+
+// The shipped week, checked against properties that hold for any measurement rather than
+// against figures copied from a run.
+TEST(SampleWeek, EveryRecordEndsUpInOneDayAndEveryExport) {
+    LoadResult load = readMeasurementFile(KORVALA_DATA_DIR "/sample-7tage.log");
+    ASSERT_EQ(load.outcome, LoadOutcome::Loaded);
+    Table records = load.records;
+    NullStatusSink sink;
+    const SplitResult split = splitDays(records, sink);
+    EXPECT_EQ(records.size() + static_cast<std::size_t>(split.duplicatesDropped),
+              load.records.size());
+    std::size_t inDays = 0, vehicles = 0, zerosOfDayOne = 0;
+    int previousHour = 0, day = 0;
+    for (const Measurement& m : records) {
+        if (m.time.hour() < previousHour)
+            ++day;
+        previousHour = m.time.hour();
+        vehicles += m.counts();
+        zerosOfDayOne += day == 0 && !m.counts();
+    }
+    EXPECT_EQ(day, 6) << "the sample spans a week";
+    long long fromStats = 0;
+    for (const Table& t : split.days) {
+        inDays += t.size() - 1;
+        const DayStats s = dayStatistics(t, sink);
+        long long inHours = 0;
+        for (auto c : s.hourCount)
+            inHours += c;
+        EXPECT_EQ(inHours, s.vehicles);
+        fromStats += s.vehicles;
+        EXPECT_TRUE(showSpeeds(t).has_value());
+    }
+    EXPECT_EQ(inDays + zerosOfDayOne, records.size());
+    EXPECT_EQ(fromStats, static_cast<long long>(vehicles));
+
+    const std::string csv = csvContent(Site{"Ort", "01.12.26", ""}, records);
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), static_cast<long>(vehicles) + 2);
+    const std::string rtf = formatRtfList(records);
+    std::size_t entries = 0;
+    for (std::size_t p = rtf.find(" Zeit: "); p != std::string::npos;
+         p = rtf.find(" Zeit: ", p + 1))
+        ++entries;
+    EXPECT_EQ(entries, records.size());
+}
+
+}  // namespace
+}  // namespace korvala::test
