@@ -80,6 +80,7 @@ TEST(Comparison, WhatHasNoValueStaysEmpty) {
     EXPECT_EQ(sides(d2.bandShares[2]), (Sides{0.5, std::nullopt, std::nullopt}));  // 65: +11–15
     // Empty classes between stay on the axis: 30, 40, 50, 60.
     ASSERT_EQ(c->classes.size(), 4u);
+    EXPECT_EQ(sides(c->classes[1].share), (Sides{1.0 / 3, 1, 1 - 1.0 / 3}));
     EXPECT_EQ(c->classes[2].share.before, 0.0);
 
     const auto empty = figures({});

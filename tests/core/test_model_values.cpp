@@ -191,6 +191,7 @@ TEST(TimestampText, FormsOfTheTimeAndTheDate) {
     EXPECT_EQ(Timestamp::fromDayAndTime(46359, 0, 0, 0).generalText(), "03.12.2026");
     EXPECT_EQ(Timestamp::fromSeconds(58666).generalText(), "16:17:46");
     EXPECT_EQ(Timestamp::parse("01.01.2000")->shortDateText(), "01.01.00");
+    EXPECT_EQ(Timestamp::parse("01.03.2000")->shortDateText(), "01.03.00");  // a new 400 years
     EXPECT_EQ(Timestamp::fromSeconds(-1).generalText(), "29.12.1899 23:59:59");
     EXPECT_EQ(Timestamp::fromSeconds(-1).hour(), 23);
     // The .spt writer's text form must read back as the same value.
