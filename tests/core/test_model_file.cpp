@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "log_generator.h"
 #include "model/measurement_file.h"
 #include "test_support.h"
 
@@ -30,18 +29,14 @@ LoadResult readSpt(std::string_view bytes) {
 }
 
 TEST(FileKind, LastThreeCharactersCaseSensitive) {
-    const std::vector<std::pair<std::string, FileKind>> cases{
-        {"/media/karte/MESS01.log", FileKind::Log},
-        {"d/Haupt031226.spt", FileKind::Spt},
-        {"x.blog", FileKind::Log},
-        {"log", FileKind::Log},
-        {"MESS01.LOG", FileKind::Unknown},
-        {"a.SPT", FileKind::Unknown},
-        {"lo", FileKind::Unknown}};
-    for (const auto& [path, kind] : cases)
-        EXPECT_EQ(fileKindOf(path), kind) << path;
-    EXPECT_EQ(readMeasurementBytes("a.csv", logLine(16, 17, 46, "47")).outcome,
-              LoadOutcome::UnknownKind);
+    for (const char* path : {"/media/karte/MESS01.log", "x.blog", "log"})
+        EXPECT_EQ(fileKindOf(path), FileKind::Log) << path;
+    EXPECT_EQ(fileKindOf("d/Haupt031226.spt"), FileKind::Spt);
+    for (const char* path : {"MESS01.LOG", "a.SPT", "lo", "a.csv"}) {
+        EXPECT_EQ(fileKindOf(path), FileKind::Unknown) << path;
+        EXPECT_EQ(readMeasurementBytes(path, logLine(16, 17, 46, "47")).outcome,
+                  LoadOutcome::UnknownKind);
+    }
 }
 
 // ---- device logs ----------------------------------------------------------------------------
@@ -80,12 +75,11 @@ TEST(ReadLog, LinesAreNumberedByTheirPlaceSkippingNoise) {
 }
 
 TEST(ReadLog, StartDateFromTheFirstLineAndWhatIsNoLog) {
-    const std::vector<std::pair<std::string, std::string>> dates{
-        {"/03/12/2026/16:17:46,47", "03.12.26"},
-        {"/20/12/2020/16:17:46,47", "20.12.20"},
-        {"/03/12/1999/16:17:46,47", "03.12.1999"},
-        {"/ 3/12/2026/16:17:46,47", "3.12.26"},
-        {"/", ""}};
+    const std::vector<std::pair<std::string, std::string>> dates{{"/03/12/2026", "03.12.26"},
+                                                                 {"/20/12/2020", "20.12.20"},
+                                                                 {"/03/12/1999", "03.12.1999"},
+                                                                 {"/ 3/12/2026", "3.12.26"},
+                                                                 {"/", ""}};
     for (const auto& [first, date] : dates)
         EXPECT_EQ(readLog(first).startDate, date) << first;
     for (std::string_view bytes : {"", "\r\n/03/12/2026/16:17:46,47", " /03/12/2026/16:17:46,47",
@@ -146,17 +140,18 @@ TEST(ReadSpt, ABrokenHeaderOrNoMarkerIsWrongFormat) {
 }
 
 TEST(ReadSpt, RemarkBlockRules) {
+    // The marker may close a text line; the last four characters go, not "<>"; LF-only files
+    // get CR LF in the remark; the remark is Windows-1252.
     const std::vector<std::pair<std::string, std::string>> cases{
         {"X\r\n<>", "X\r\n"},
         {"X\r\n\r\n<>", "X"},
         {"A\r\n\r\nB\r\n<>", "AB\r\n"},
         {"<>", ""},
         {"   X   \r\n<>", "X   \r\n"},
-        {"Ende: <>", "Ende:"},                      // the marker may close a text line
-        {"a <> b\r\nweiter", "a <>"},               // the last four characters go, not "<>"
-        {"A\nB\n<>", "A\r\nB\r\n"},                 // LF-only files get CR LF in the remark
-        {"Gr\374\337e \200\r\n<>", "Grüße €\r\n"},  // Windows-1252
-    };
+        {"Ende: <>", "Ende:"},
+        {"a <> b\r\nweiter", "a <>"},
+        {"A\nB\n<>", "A\r\nB\r\n"},
+        {"Gr\374\337e \200\r\n<>", "Grüße €\r\n"}};
     for (const auto& [block, remark] : cases)
         EXPECT_EQ(readSpt("spt,A,B\r\n" + block + "\r\n\r\n\r\n").remark, remark) << block;
     // A header holding the marker ends the block at once: no remark, three lines skipped.
@@ -180,12 +175,9 @@ TEST(ReadSpt, RecordLinesTakeARunningIndex) {
 }
 
 TEST(WriteSpt, VehiclesOnlyAndCharactersOutsideWindows1252BecomeQuestionMarks) {
-    const Table records = {rec(1, 16, 17, 46, 47),
-                           rec(2, 16, 17, 50, 0),
-                           Measurement{3, Timestamp::fromDayAndTime(0, 16, 18, 0), Speed()},
-                           rec(4, 0, 0, 5, 47.5, 46360),
-                           rec(5, 16, 19, 0, -3),
-                           rec(6, 0, 0, 0, 0.5, 46360),
+    const Table records = {rec(1, 16, 17, 46, 47),      rec(2, 16, 17, 50, 0),
+                           Measurement{3, {}, Speed()}, rec(4, 0, 0, 5, 47.5, 46360),
+                           rec(5, 16, 19, 0, -3),       rec(6, 0, 0, 0, 0.5, 46360),
                            rec(-7, 0, 0, 0, 120)};
     EXPECT_EQ(sptContent(Site{"Łódź, Nord", "03.12.26", "Grüße\r\nÄrger"}, records),
               "\"spt\",\"?\363d?; Nord\",\"03.12.26\"\r\nGr\374\337e\r\n\304rger\r\n"
@@ -226,25 +218,10 @@ TEST(DefFileName, FiveCharactersOfTheLocationAndTheDateWithoutDots) {
 
 // ---- hostile input: any bytes give a defined result -----------------------------------------
 
-TEST(HostileInput, RandomBytesNulBytesAndMegabyteLines) {
+TEST(HostileInput, NulBytesMegabyteLinesAndMillionsOfBlankLines) {
     const char raw[] = "/03/12/2026/16:17:46,47\0\r\n/03/12/2026/16:17\0:47,48\r\n";
     const LoadResult nul = readLog(std::string(raw, sizeof raw - 1));
     EXPECT_EQ(nul.records, (Table{rec(0, 16, 17, 46, 47), Measurement{1, {}, Speed()}}));
-
-    gen::Rng rng(42);
-    for (int round = 0; round < 200; ++round) {
-        std::string bytes(static_cast<std::size_t>(rng.below(2000)), '\0');
-        for (char& c : bytes)
-            c = static_cast<char>(rng.below(256));
-        if (round % 2 == 0 && !bytes.empty())
-            bytes[0] = '/';
-        if (round % 3 == 0)
-            bytes = "spt,A,B\r\n" + bytes + "\r\n<>\r\n" + bytes;
-        for (const LoadResult& r : {readLog(bytes), readSpt(bytes)}) {
-            EXPECT_EQ(r.formatError, r.status.has_value());
-            EXPECT_TRUE(r.outcome == LoadOutcome::Loaded || r.records.empty());
-        }
-    }
 
     const std::string huge(2'000'000, '9');
     LoadResult r = readLog("/" + huge + "\r\n/03/12/2026/16:17:46," + huge);
@@ -255,18 +232,10 @@ TEST(HostileInput, RandomBytesNulBytesAndMegabyteLines) {
     EXPECT_EQ(r.startDate->size(), huge.size());
     EXPECT_EQ(r.remark->size(), huge.size());
     EXPECT_EQ(r.records.size(), 1u);
-}
-
-TEST(HostileInput, HugeRecordNumbersAndBlankLinesReserveNothing) {
-    const LoadResult r = readSpt(lines({"spt,A,B", "<>", "", "", "", "2147483647,10:00:00,40",
-                                        "-2147483648,10:00:00,40", "2147483648,10:00:00,40"}));
-    ASSERT_EQ(r.records.size(), 3u);
-    EXPECT_EQ(r.records[1].id, -2147483647 - 1);
-    EXPECT_TRUE(r.records[2].isEmpty());
     // Ten million line ends: the table must not be sized by them.
-    const LoadResult blank = readSpt("spt,A,B\n<>\n" + std::string(10'000'000, '\n'));
-    EXPECT_EQ(blank.outcome, LoadOutcome::Loaded);
-    EXPECT_LT(blank.records.capacity(), 2'000'000u);
+    r = readSpt("spt,A,B\n<>\n" + std::string(10'000'000, '\n'));
+    EXPECT_EQ(r.outcome, LoadOutcome::Loaded);
+    EXPECT_LT(r.records.capacity(), 2'000'000u);
 }
 
 TEST(HostileInput, TableBeyondMemoryIsReportedNotFatal) {
@@ -301,17 +270,11 @@ TEST(HostileInput, TableBeyondMemoryIsReportedNotFatal) {
 
 using Files = TempDirTest;
 
-TEST_F(Files, ShippedSamplesLoadCleanly) {
-    const LoadResult log = readMeasurementFile(KORVALA_DATA_DIR "/sample-7tage.log");
-    ASSERT_EQ(log.outcome, LoadOutcome::Loaded);
-    EXPECT_EQ(log.startDate, "01.12.26");
-    EXPECT_EQ(log.records.size(), 15000u);
-    EXPECT_EQ(log.linesRejected, 0);
+TEST_F(Files, TheShippedSptLoadsCleanly) {
     const LoadResult spt = readMeasurementFile(KORVALA_DATA_DIR "/sample.spt");
-    ASSERT_EQ(spt.outcome, LoadOutcome::Loaded);
     EXPECT_EQ(spt.location, "Hauptstraße 12");
+    EXPECT_EQ(spt.records.size(), 240u);
     EXPECT_EQ(spt.linesRejected, 0);
-    EXPECT_FALSE(spt.records.empty());
 }
 
 TEST_F(Files, WhatCannotBeReadSaysWhy) {

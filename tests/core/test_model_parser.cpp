@@ -50,8 +50,7 @@ TEST(Parser, WhatEachLineLeavesAtItsIndex) {
         {true, "/03/12/2026/16:17,47,12", Ok, rec(0, 16, 17, 0, 47)},
         {true, "/03/12/2026/16:17:46", FormatError, idOnly(0, Timestamp::fromSeconds(58666))},
         {true, "/03/12/2026/", FormatError, idOnly(0)},
-        {true, "/03/12/2026", CallerError, std::nullopt},
-    };
+        {true, "/03/12/2026", CallerError, std::nullopt}};
     for (const LineCase& c : cases) {
         SCOPED_TRACE(c.line);
         Table records;
@@ -100,8 +99,7 @@ TEST(Parser, RecordNumbersFitThirtyTwoBits) {
         {"1 2", std::nullopt},
         {"-", std::nullopt},
         {"   ", std::nullopt},
-        {std::string(100, '0') + "1x", std::nullopt},
-    };
+        {std::string(100, '0') + "1x", std::nullopt}};
     for (const auto& [text, expected] : cases) {
         std::int32_t id = 7;
         EXPECT_EQ(parseRecordNumber(text, id), expected.has_value()) << text;

@@ -70,8 +70,7 @@ TEST(SplitDays, DuplicatesGoAndADayBeginsWhereTheHourGoesDown) {
          {rec(1, 8, 0, 0, 0), rec(2, 9, 0, 0, 50), Measurement{3, {}, Speed()}, rec(4, 1, 0, 0, 0),
           rec(5, 2, 0, 0, 60), Measurement{6, Timestamp::fromDayAndTime(0, 3, 0, 0), Speed()}},
          {1, 2, 3, 4, 5, 6},
-         {{2}, {3, 4, 5, 6}}},
-    };
+         {{2}, {3, 4, 5, 6}}}};
     for (SplitCase c : cases) {
         SCOPED_TRACE(c.what);
         const std::size_t before = c.records.size();
@@ -163,8 +162,7 @@ TEST(ShowSpeeds, TheFirstRecordTakesPartInTheHighestSpeedOnly) {
         {{50}, std::nullopt},
         {{50, 40000, 50}, std::nullopt},     // the lowest is a 16-bit number
         {{50, 10, 2e9, 2e9}, std::nullopt},  // the sum a 32-bit one
-        {{50, 10, 2e9}, {{"10 km/h", "2000000000 km/h", " 1000000005 km/h"}}},
-    };
+        {{50, 10, 2e9}, {{"10 km/h", "2000000000 km/h", " 1000000005 km/h"}}}};
     for (const Case& c : cases) {
         Table day;
         for (double v : c.speeds)
@@ -210,7 +208,9 @@ TEST(Evaluation, HostileValuesStayWithinRange) {
 // against figures copied from a run.
 TEST(SampleWeek, EveryRecordEndsUpInOneDayAndEveryExport) {
     LoadResult load = readMeasurementFile(KORVALA_DATA_DIR "/sample-7tage.log");
-    ASSERT_EQ(load.outcome, LoadOutcome::Loaded);
+    ASSERT_EQ(load.records.size(), 15000u);
+    EXPECT_EQ(load.startDate, "01.12.26");
+    EXPECT_EQ(load.linesRejected, 0);
     Table records = load.records;
     NullStatusSink sink;
     const SplitResult split = splitDays(records, sink);
