@@ -217,6 +217,7 @@ TEST(AnalysisWeek, WeekdaysFromTheStartDate) {
         EXPECT_EQ(weekdayOfMeasurementDay(start, day), weekday) << start << " " << day;
     EXPECT_EQ(weekdayOfDayCount(0), 5);  // 30.12.1899
     EXPECT_EQ(weekdayOfDayCount(-1), 4);
+    EXPECT_EQ(weekdayOfDayCount(-6), 6);
     EXPECT_EQ(kWeekdayNames[1], "Dienstag");
     EXPECT_EQ(run(week({speeds({50}), speeds({50})}), 50, "05.12.26").days[1].weekday, 6);
     EXPECT_FALSE(run(week({speeds({50})}), 50, "32.13.26").days[0].weekday);
@@ -306,15 +307,16 @@ std::vector<std::pair<int, int>> gaps(const DayAnalysis& day) {
 TEST(AnalysisQuality, GapsInsideTheDaytimeWindowAndTheMeasurement) {
     using Gaps = std::vector<std::pair<int, int>>;
     // Day 2 lies inside the measurement, so the whole 06:00-22:00 window is searched.
-    const auto a = run(week({fullDay(0),
-                             {rec(1, 3, 0, 0, 50), rec(1, 7, 0, 0, 50),  // 06:00-07:00: 60 min
-                              rec(1, 7, 59, 59, 50),                     // 59:59 later: no gap
-                              rec(1, 10, 0, 0, 50), rec(1, 20, 30, 0, 50), rec(1, 23, 0, 0, 50)},
-                             {rec(1, 1, 0, 0, 0)},  // no vehicle: one gap
-                             fullDay(0)}));
+    const auto a = run(week(
+        {fullDay(0),
+         {rec(1, 3, 0, 0, 50), rec(1, 7, 0, 0, 50),  // 06:00-07:00: 60 min
+          rec(1, 7, 59, 59, 50),                     // 59:59 later: no gap
+          rec(1, 10, 0, 0, 50), rec(1, 10, 0, 1, 50), rec(1, 20, 30, 0, 50), rec(1, 23, 0, 0, 50)},
+         {rec(1, 1, 0, 0, 0)},  // no vehicle: one gap
+         fullDay(0)}));
     EXPECT_EQ(gaps(a.days[1]), (Gaps{{hm(6, 0), hm(7, 0)},
                                      {hm(7, 59) + 59, hm(10, 0)},
-                                     {hm(10, 0), hm(20, 30)},
+                                     {hm(10, 0) + 1, hm(20, 30)},
                                      {hm(20, 30), hm(22, 0)}}));
     EXPECT_EQ(gaps(a.days[2]), (Gaps{{hm(6, 0), hm(22, 0)}}));
 

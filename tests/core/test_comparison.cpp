@@ -92,8 +92,12 @@ TEST(Comparison, WhatHasNoValueStaysEmpty) {
     // Different limits measure different things: no comparison.
     EXPECT_FALSE(compare(figures({vehiclesAt(10, {40})}, 50), figures({vehiclesAt(10, {40})}, 30)));
     // A side without any vehicle has no class shares rather than a row of zeros.
-    const auto oneSided = compare(figures({vehiclesAt(10, {45})}), figures({vehiclesAt(10, {0})}));
-    EXPECT_EQ(sides(oneSided->classes[0].share), (Sides{1, std::nullopt, std::nullopt}));
+    const auto some = figures({vehiclesAt(10, {5, 45})}), zero = figures({vehiclesAt(10, {0})});
+    ASSERT_EQ(compare(some, zero)->classes.size(), 5u);  // from class 0, 0-9 km/h
+    EXPECT_EQ(sides(compare(some, zero)->classes[0].share),
+              (Sides{0.5, std::nullopt, std::nullopt}));
+    EXPECT_EQ(sides(compare(zero, some)->classes[4].share),
+              (Sides{std::nullopt, 0.5, std::nullopt}));
 }
 
 TEST(Comparison, AverageDailyOverCompleteDays) {
@@ -113,16 +117,16 @@ TEST(Comparison, AverageDailyOverCompleteDays) {
 }
 
 TEST(Comparison, ClassBoundariesAndWhatCounts) {
-    Table t = vehiclesAt(10, {9.5, 10, 19, 20, 299, 300, 1000, 0});
+    Table t = vehiclesAt(10, {1, 9.5, 10, 19, 20, 299, 300, 1000, 0});
     t.push_back(Measurement{99, Timestamp::fromDayAndTime(0, 11, 0, 0), Speed()});
     const SpeedClasses c = speedClassesOf(week({vehiclesAt(8, {55}), t}));
     // 9,5 counts as 9; 0 and the empty speed are no vehicles; 300 and 1000 are vehicles beyond
     // the last class.
-    EXPECT_EQ(c.vehicles, 8);
+    EXPECT_EQ(c.vehicles, 9);
     std::array<std::int64_t, kSpeedClassCount> counts{};
-    counts[0] = 1, counts[1] = 2, counts[2] = 1, counts[5] = 1, counts[29] = 1;
+    counts[0] = 2, counts[1] = 2, counts[2] = 1, counts[5] = 1, counts[29] = 1;
     EXPECT_EQ(c.counts, counts);
-    EXPECT_DOUBLE_EQ(c.share(1), 2.0 / 8.0);
+    EXPECT_DOUBLE_EQ(c.share(1), 2.0 / 9.0);
     EXPECT_EQ(c.share(-1), 0);
     EXPECT_EQ(c.share(kSpeedClassCount), 0);
     EXPECT_EQ(SpeedClasses{}.share(3), 0);

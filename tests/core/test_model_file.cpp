@@ -163,7 +163,7 @@ TEST(ReadSpt, RemarkBlockRules) {
 
 TEST(ReadSpt, RecordLinesTakeARunningIndex) {
     const LoadResult r = readSpt(
-        lines({"spt,A,B", "<>", "9,10:00:00,40", "", "", "1,10:00:00,40", "a,b", "keinkomma",
+        lines({"spt,A,B", "<>", "9,10:00:00,40", "", "", "1,10:00:00,40", "a,bc", "keinkomma",
                "x,10:00:01,40", "7,bad,41", "9,10:00:03,0", "12,03.12.2026 10:00:04,44", "y,,,,"}));
     ASSERT_EQ(r.outcome, LoadOutcome::Loaded);
     // The last line failed on its number, but the table grew to it.

@@ -39,6 +39,7 @@ TEST(Encoding, UnrepresentableAndBrokenTextBecomesQuestionMarks) {
         {"\xC0\xAF", "??"},            // overlong "/"
         {"\xED\xA0\x80", "???"},       // surrogate
         {"\xF4\x90\x80\x80", "????"},  // beyond U+10FFFF
+        {"\xC2\x80", "?"},             // U+0080 has no Windows-1252 byte
         {"😀", "?"}};
     for (const auto& [utf8, cp] : cases)
         EXPECT_EQ(utf8ToCp1252(utf8), cp) << utf8;
@@ -117,7 +118,7 @@ constexpr std::int64_t kDay = Timestamp::kSecondsPerDay;
 
 TEST(TimestampParse, TimesAndDates) {
     const std::vector<std::pair<std::string, int>> times{
-        {"16:17:46", 58666}, {"0:00", 0}, {"23:59:59", 86399}, {"  7:05:09  ", 25509}};
+        {"16:17:46", 58666}, {"0:00", 0}, {"23:59:59", 86399}, {"  7:59:09  ", 28749}};
     for (const auto& [text, seconds] : times)
         EXPECT_EQ(Timestamp::parse(text).value_or(Timestamp::fromSeconds(-1)).seconds(), seconds);
     // Day counts from 30.12.1899; two-digit years 30..99 are 1930..1999.
@@ -157,7 +158,9 @@ TEST(TimestampText, FormsOfTheTimeAndTheDate) {
     EXPECT_EQ(Timestamp::fromDayAndTime(46359, 0, 0, 0).generalText(), "03.12.2026");
     EXPECT_EQ(Timestamp::fromSeconds(58666).generalText(), "16:17:46");
     EXPECT_EQ(Timestamp::parse("01.01.2000")->shortDateText(), "01.01.00");
-    EXPECT_EQ(Timestamp::parse("01.03.2000")->shortDateText(), "01.03.00");  // a new 400 years
+    // The last day of one 400-year cycle and the first of the next.
+    EXPECT_EQ(Timestamp::parse("29.02.2000")->shortDateText(), "29.02.00");
+    EXPECT_EQ(Timestamp::parse("01.03.2000")->shortDateText(), "01.03.00");
     EXPECT_EQ(Timestamp::fromSeconds(-1).generalText(), "29.12.1899 23:59:59");
     EXPECT_EQ(Timestamp::fromSeconds(-1).hour(), 23);
     // The .spt writer's text form must read back as the same value.

@@ -230,7 +230,8 @@ TEST(Printing, OrientationAndSizeOnThePage) {
         {100, 0, 1000, 1000, 1, 0, 0},
         {100, 100, 0, 1000, 1, 0, 0},
         {100, 100, 1000, 0, 1, 0, 0},
-        {0.5, 0.5, 1000, 2000, 1, 1000, 1000}};
+        {0.5, 0.5, 1000, 2000, 1, 1000, 1000},
+        {1, 1, 0.5, 0.5, 1, 0.5, 0.5}};
     for (const auto& [pw, ph, w, h, divisor, ew, eh] : cases) {
         const auto size = fitPictureToPage(pw, ph, w, h, static_cast<int>(divisor));
         EXPECT_DOUBLE_EQ(size.width, ew) << pw << "x" << ph << " on " << w << "x" << h;

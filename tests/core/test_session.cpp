@@ -123,10 +123,10 @@ TEST_F(SessionTest, PickingADayAndLoadingAgain) {
 }
 
 TEST_F(SessionTest, ASecondLoadReCaptionsTheDaysAndTakesItsOwnCounts) {
-    ASSERT_EQ(s.openFile(write("f.log", logLine(7, 0, 0, "50") + "/03/12/2026/xx,55\r\n" +
-                                            logLine(7, 20, 0, "40")))
-                  .outcome,
-              LoadOutcome::Loaded);
+    // The broken line opens day 2 (its time is 00:00:00), so day 1 itself evaluates cleanly.
+    const std::string broken = logLine(7, 0, 0, "50") + logLine(7, 10, 0, "60") +
+                               "/03/12/2026/xx,55\r\n" + logLine(7, 20, 0, "40");
+    ASSERT_EQ(s.openFile(write("f.log", broken)).outcome, LoadOutcome::Loaded);
     EXPECT_TRUE(s.formatError());
     EXPECT_EQ(s.statusLine(), "Falsches Format!");
     EXPECT_EQ(s.linesRejected(), 1);
@@ -188,18 +188,26 @@ TEST_F(SessionTest, TypedFieldsMarkTheDataUnsavedAndReachTheReport) {
         EXPECT_NE(fresh.reportText().find(std::string("Beginn der Messung:\t") + c.expected),
                   std::string::npos);
     }
-    ASSERT_EQ(s.openFile(log).outcome, LoadOutcome::Loaded);
-    SiteEdits edits;
-    edits.location = "Hauptstraße";
-    edits.remark = "Zeile 1\nZeile 2\r\nZeile 3\rEnde";
-    EXPECT_TRUE(applySiteEdits(s, edits, kToday));
-    EXPECT_FALSE(s.saved());
-    EXPECT_EQ(s.site(), (Site{"Hauptstraße", "03.12.26", "Zeile 1\r\nZeile 2\r\nZeile 3\r\nEnde"}));
+    EXPECT_TRUE(Timestamp::parseDate(todayDateText())) << todayDateText();
+
+    // Each typed field marks the data unsaved; line breaks become CR LF.
+    for (const auto& [location, date, remark] :
+         {std::tuple{"Hauptstraße", "", ""}, std::tuple{"", "morgen", ""},
+          std::tuple{"", "", "Zeile 1\nZeile 2\r\nZeile 3\rEnde\r\n"}}) {
+        ASSERT_EQ(s.openFile(log).outcome, LoadOutcome::Loaded);
+        SiteEdits edits;
+        if (*location)
+            edits.location = location;
+        if (*date)
+            edits.startDate = date;
+        if (*remark)
+            edits.remark = remark;
+        EXPECT_EQ(applySiteEdits(s, edits, kToday), !*date);
+        EXPECT_FALSE(s.saved());
+    }
+    EXPECT_EQ(s.site(),
+              (Site{"Hauptstraße", "03.12.26", "Zeile 1\r\nZeile 2\r\nZeile 3\r\nEnde\r\n"}));
     EXPECT_TRUE(reportHas("Ort:\t\tHauptstraße\r\n"));
-    SiteEdits date;
-    date.startDate = "morgen";
-    EXPECT_FALSE(applySiteEdits(s, date, kToday));
-    EXPECT_EQ(s.site().startDate, kToday);
 }
 
 TEST_F(SessionTest, SavingMarksSavedOnlyOnSuccessAndReadsBackTheSameDays) {

@@ -16,7 +16,20 @@
 #include <vector>
 
 #include "model/measurement.h"
+#include "model/measurement_file.h"
 #include "model/status.h"
+
+namespace korvala {
+
+// Readable failure messages for the model's values.
+inline void PrintTo(const Measurement& m, std::ostream* os) {
+    *os << "{" << m.id << ", " << m.time.generalText() << ", \"" << m.speed.text() << "\"}";
+}
+inline void PrintTo(const Site& s, std::ostream* os) {
+    *os << "{\"" << s.location << "\", \"" << s.startDate << "\", \"" << s.remark << "\"}";
+}
+
+}  // namespace korvala
 
 namespace korvala::test {
 
