@@ -270,7 +270,10 @@ TEST(HostileInput, TableBeyondMemoryIsReportedNotFatal) {
 
 using Files = TempDirTest;
 
-TEST_F(Files, TheShippedSptLoadsCleanly) {
+TEST_F(Files, TheShippedSamplesLoadCleanly) {
+    const LoadResult log = readMeasurementFile(KORVALA_DATA_DIR "/sample-7tage.log");
+    EXPECT_EQ(log.records.size(), 15000u);
+    EXPECT_EQ(log.linesRejected, 0);
     const LoadResult spt = readMeasurementFile(KORVALA_DATA_DIR "/sample.spt");
     EXPECT_EQ(spt.location, "Hauptstraße 12");
     EXPECT_EQ(spt.records.size(), 240u);

@@ -1,6 +1,5 @@
 // Splitting a measurement into days, the statistics of one day and the speed captions.
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -9,9 +8,6 @@
 #include <vector>
 
 #include "evaluation/statistics.h"
-#include "model/measurement_file.h"
-#include "output/csv_export.h"
-#include "output/rtf_list.h"
 #include "test_support.h"
 
 namespace korvala::test {
@@ -202,52 +198,6 @@ TEST(Evaluation, HostileValuesStayWithinRange) {
             EXPECT_TRUE(label.empty() || label.size() == 5) << label;
         showSpeeds(day);  // either captions or none; it must simply return
     }
-}
-
-// The shipped week, checked against properties that hold for any measurement rather than
-// against figures copied from a run.
-TEST(SampleWeek, EveryRecordEndsUpInOneDayAndEveryExport) {
-    LoadResult load = readMeasurementFile(KORVALA_DATA_DIR "/sample-7tage.log");
-    ASSERT_EQ(load.records.size(), 15000u);
-    EXPECT_EQ(load.startDate, "01.12.26");
-    EXPECT_EQ(load.linesRejected, 0);
-    Table records = load.records;
-    NullStatusSink sink;
-    const SplitResult split = splitDays(records, sink);
-    EXPECT_EQ(records.size() + static_cast<std::size_t>(split.duplicatesDropped),
-              load.records.size());
-    std::size_t inDays = 0, vehicles = 0, zerosOfDayOne = 0;
-    int previousHour = 0, day = 0;
-    for (const Measurement& m : records) {
-        if (m.time.hour() < previousHour)
-            ++day;
-        previousHour = m.time.hour();
-        vehicles += m.counts();
-        zerosOfDayOne += day == 0 && !m.counts();
-    }
-    EXPECT_EQ(day, 6) << "the sample spans a week";
-    long long fromStats = 0;
-    for (const Table& t : split.days) {
-        inDays += t.size() - 1;
-        const DayStats s = dayStatistics(t, sink);
-        long long inHours = 0;
-        for (auto c : s.hourCount)
-            inHours += c;
-        EXPECT_EQ(inHours, s.vehicles);
-        fromStats += s.vehicles;
-        EXPECT_TRUE(showSpeeds(t).has_value());
-    }
-    EXPECT_EQ(inDays + zerosOfDayOne, records.size());
-    EXPECT_EQ(fromStats, static_cast<long long>(vehicles));
-
-    const std::string csv = csvContent(Site{"Ort", "01.12.26", ""}, records);
-    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), static_cast<long>(vehicles) + 2);
-    const std::string rtf = formatRtfList(records);
-    std::size_t entries = 0;
-    for (std::size_t p = rtf.find(" Zeit: "); p != std::string::npos;
-         p = rtf.find(" Zeit: ", p + 1))
-        ++entries;
-    EXPECT_EQ(entries, records.size());
 }
 
 }  // namespace
