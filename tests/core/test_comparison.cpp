@@ -91,13 +91,13 @@ TEST(Comparison, WhatHasNoValueStaysEmpty) {
     EXPECT_TRUE(compare(empty, empty)->days.empty());
     // Different limits measure different things: no comparison.
     EXPECT_FALSE(compare(figures({vehiclesAt(10, {40})}, 50), figures({vehiclesAt(10, {40})}, 30)));
-    // A side without any vehicle has no class shares rather than a row of zeros.
-    const auto some = figures({vehiclesAt(10, {5, 45})}), zero = figures({vehiclesAt(10, {0})});
-    ASSERT_EQ(compare(some, zero)->classes.size(), 5u);  // from class 0, 0-9 km/h
-    EXPECT_EQ(sides(compare(some, zero)->classes[0].share),
-              (Sides{0.5, std::nullopt, std::nullopt}));
-    EXPECT_EQ(sides(compare(zero, some)->classes[4].share),
-              (Sides{std::nullopt, 0.5, std::nullopt}));
+    EXPECT_EQ(compare(figures({}, 30), figures({}, 30))->limit, 30);
+    // A side without any vehicle has no class shares rather than a row of zeros; one vehicle
+    // in class 0 (0-9 km/h) is all of its side.
+    const auto one = figures({vehiclesAt(10, {5})}), zero = figures({vehiclesAt(10, {0})});
+    ASSERT_EQ(compare(one, zero)->classes.size(), 1u);
+    EXPECT_EQ(sides(compare(one, zero)->classes[0].share), (Sides{1, std::nullopt, std::nullopt}));
+    EXPECT_EQ(sides(compare(zero, one)->classes[0].share), (Sides{std::nullopt, 1, std::nullopt}));
 }
 
 TEST(Comparison, AverageDailyOverCompleteDays) {

@@ -158,7 +158,9 @@ TEST(ShowSpeeds, TheFirstRecordTakesPartInTheHighestSpeedOnly) {
         {{50}, std::nullopt},
         {{50, 40000, 50}, std::nullopt},     // the lowest is a 16-bit number
         {{50, 10, 2e9, 2e9}, std::nullopt},  // the sum a 32-bit one
-        {{50, 10, 2e9}, {{"10 km/h", "2000000000 km/h", " 1000000005 km/h"}}}};
+        {{50, 10, 2e9}, {{"10 km/h", "2000000000 km/h", " 1000000005 km/h"}}},
+        {{50, 10, 2147483637},
+         {{"10 km/h", "2147483637 km/h", " 1073741823 km/h"}}}};  // sum = 2^31 - 1
     for (const Case& c : cases) {
         Table day;
         for (double v : c.speeds)
