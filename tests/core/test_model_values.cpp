@@ -37,7 +37,8 @@ TEST(Encoding, UnrepresentableAndBrokenTextBecomesQuestionMarks) {
         {"a\377b", "a?b"},             // not UTF-8 at all
         {"a\xC3", "a?"},               // cut in the middle of a character
         {"\xC0\xAF", "??"},            // overlong "/"
-        {"\xED\xA0\x80", "???"},       // surrogate
+        {"\xED\xA0\x80", "???"},       // surrogates, the first...
+        {"\xED\xBF\xBF", "???"},       // ...and the last
         {"\xF4\x90\x80\x80", "????"},  // beyond U+10FFFF
         {"\xC2\x80", "?"},             // U+0080 has no Windows-1252 byte
         {"😀", "?"}};
@@ -82,6 +83,7 @@ TEST(LeadingNumber, TheNumberAtTheStartOrZero) {
     EXPECT_FALSE(std::signbit(leadingNumber("-0")));
     // A field is a piece of a line: the digits after it are not its own.
     EXPECT_EQ(leadingNumber(std::string_view("4711").substr(0, 2)), 47);
+    EXPECT_EQ(leadingNumber(std::string_view("5.7").substr(0, 2)), 5);
 }
 
 TEST(DecimalText, ShortestFormWithDecimalCommaAndExponentFrom1e15) {
