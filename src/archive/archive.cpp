@@ -120,13 +120,10 @@ std::int64_t Archive::addSite(const SiteData& given) {
         Transaction transaction(*db_);
         if (findSite(data.name))
             throw exists();
-        QSqlQuery q = db_->run(
+        const std::int64_t id = db_->insert(
             QStringLiteral("INSERT INTO sites (name, street, direction, speed_limit, latitude, "
                            "longitude, note) VALUES (?, ?, ?, ?, ?, ?, ?) RETURNING id"),
             siteValues(data));
-        q.next();
-        const std::int64_t id = q.value(0).toLongLong();
-        q.finish();
         transaction.commit();
         return id;
     } catch (const ArchiveError& e) {
@@ -251,16 +248,13 @@ std::int64_t Archive::fileSpt(const SiteRecord& target, std::string spt, std::st
                                   filingTimeNow()};
         values << figureValues(p.figures);
         values << qlonglong{std::ssize(p.spt)} << qlonglong{p.stored.size()} << p.stored;
-        QSqlQuery q = db_->run(
+        const std::int64_t id = db_->insert(
             QStringLiteral("INSERT INTO measurements (site_id, content_hash, location, "
                            "start_date, remark, source, filed_at, first_day, last_day, days, "
                            "vehicles, average_daily, v50, v85, share_over, verdict, speed_limit, "
                            "spt_size, stored_size, spt_z) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
                            "?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"),
             values);
-        q.next();
-        const std::int64_t id = q.value(0).toLongLong();
-        q.finish();
         transaction.commit();
         return id;
     } catch (const ArchiveError& e) {

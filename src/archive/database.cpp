@@ -219,6 +219,14 @@ QSqlQuery Database::run(const QString& sql, const QList<QVariant>& values) const
     return query;
 }
 
+std::int64_t Database::insert(const QString& sql, const QList<QVariant>& values) const {
+    QSqlQuery q = run(sql, values);
+    q.next();
+    const std::int64_t id = q.value(0).toLongLong();
+    q.finish();
+    return id;
+}
+
 void Database::exec(const QString& sql) const {
     QSqlQuery query(handle());
     if (!query.exec(sql))

@@ -8,6 +8,7 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,9 @@ class Database {
     // Prepares `sql` with "?" placeholders, binds `values` in order and runs it. A failure
     // throws ArchiveError with a German message.
     QSqlQuery run(const QString& sql, const QList<QVariant>& values = {}) const;
+    // Runs an INSERT ending in "RETURNING id" and gives that id; the statement is finished, so
+    // the transaction around it can commit.
+    std::int64_t insert(const QString& sql, const QList<QVariant>& values) const;
     // A statement without values: schema, pragmas, transaction control.
     void exec(const QString& sql) const;
 

@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "model/text_util.h"
+
 namespace korvala {
 
 namespace {
@@ -69,13 +71,7 @@ ParseResult readTimeAndSpeed(Measurement& m, FieldCursor& fields, StatusSink& st
 bool parseRecordNumber(std::string_view field, std::int32_t& out) {
     const char* p = field.data();
     const char* const end = p + field.size();
-    while (p != end && *p == ' ')
-        ++p;
-    bool negative = false;
-    if (p != end && (*p == '+' || *p == '-')) {
-        negative = *p == '-';
-        ++p;
-    }
+    const bool negative = skipBlanksAndSign(p, end);
     if (p == end || *p < '0' || *p > '9')
         return false;
     // Accumulate as a negative number so that INT32_MIN itself is accepted.

@@ -4,18 +4,14 @@
 #include <cstdint>
 #include <system_error>
 
+#include "model/text_util.h"
+
 namespace korvala {
 
 double leadingNumber(std::string_view field) {
     const char* p = field.data();
     const char* const end = p + field.size();
-    while (p != end && *p == ' ')
-        ++p;
-    bool negative = false;
-    if (p != end && (*p == '+' || *p == '-')) {
-        negative = *p == '-';
-        ++p;
-    }
+    const bool negative = skipBlanksAndSign(p, end);
     const char* const start = p;
     // Device speeds are short integers; they never need the general conversion.
     std::uint64_t whole = 0;

@@ -13,4 +13,13 @@ inline bool contains(std::string_view s, std::string_view part) {
     return s.find(part) != std::string_view::npos;
 }
 
+// Moves `p` past leading blanks and one "+" or "-", as a number field may begin; true for "-".
+inline bool skipBlanksAndSign(const char*& p, const char* end) {
+    while (p != end && *p == ' ')
+        ++p;
+    if (p != end && (*p == '+' || *p == '-'))
+        return *p++ == '-';
+    return false;
+}
+
 }  // namespace korvala

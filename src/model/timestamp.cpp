@@ -154,23 +154,19 @@ void Timestamp::date(int& year, int& month, int& dayOfMonth) const {
     dayOfMonth = static_cast<int>(d);
 }
 
-std::string Timestamp::timeText() const {
+std::string Timestamp::hourMinuteText() const {
     std::string out;
     out.reserve(8);
     put2(out, hour());
     out.push_back(':');
     put2(out, minute());
-    out.push_back(':');
-    put2(out, second());
     return out;
 }
 
-std::string Timestamp::hourMinuteText() const {
-    std::string out;
-    out.reserve(5);
-    put2(out, hour());
+std::string Timestamp::timeText() const {
+    std::string out = hourMinuteText();
     out.push_back(':');
-    put2(out, minute());
+    put2(out, second());
     return out;
 }
 

@@ -74,22 +74,6 @@ void HourChart::setChartType(int type) {
     rebuildChart();
 }
 
-QStringList HourChart::rowLabels() const {
-    QStringList labels;
-    for (const auto& row : rows_) {
-        labels << QString::fromStdString(row.label);
-    }
-    return labels;
-}
-
-QVector<int> HourChart::rowValues() const {
-    QVector<int> values;
-    for (const auto& row : rows_) {
-        values << row.value;
-    }
-    return values;
-}
-
 void HourChart::pointSelected(int point) {
     label4_->setText(QString::fromStdString(pointCaption(point)));
 }

@@ -4,12 +4,11 @@
 #include <QChartView>
 #include <QLabel>
 #include <QScrollBar>
-#include <QStringList>
-#include <QVector>
 #include <QWidget>
 
 #include "evaluation/statistics.h"
 #include "output/chart_labels.h"
+#include "ui/chart_columns.h"
 
 namespace korvala {
 
@@ -33,8 +32,8 @@ class HourChart : public QWidget {
     QLabel* Label4() const { return label4_; }
 
     // What the chart shows: one label and one value per row, top to bottom of the window.
-    QStringList rowLabels() const;
-    QVector<int> rowValues() const;
+    QStringList rowLabels() const { return labelsOf(rows_); }
+    QVector<int> rowValues() const { return valuesOf(rows_); }
     int redrawCount() const { return redraws_; }
 
     // The point event: `point` is the 1-based number of the picked row.

@@ -52,22 +52,6 @@ QString SpeedChart::rowLabel() const {
     return QString::fromUtf8(kSpeedChartRow);
 }
 
-QStringList SpeedChart::columnLabels() const {
-    QStringList labels;
-    for (const auto& column : columns_) {
-        labels << QString::fromStdString(column.label);
-    }
-    return labels;
-}
-
-QVector<int> SpeedChart::columnValues() const {
-    QVector<int> values;
-    for (const auto& column : columns_) {
-        values << column.value;
-    }
-    return values;
-}
-
 QStringList SpeedChart::legendTexts() const {
     QStringList texts;
     if (!chart()->legend()->isVisible()) {

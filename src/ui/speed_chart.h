@@ -2,11 +2,10 @@
 // The speed distribution of the day shown: one row, one series per occupied speed class.
 
 #include <QChartView>
-#include <QStringList>
-#include <QVector>
 
 #include "evaluation/statistics.h"
 #include "output/chart_labels.h"
+#include "ui/chart_columns.h"
 
 namespace korvala {
 
@@ -24,8 +23,8 @@ class SpeedChart : public QChartView {
 
     // What the chart shows.
     QString rowLabel() const;
-    QStringList columnLabels() const;
-    QVector<int> columnValues() const;
+    QStringList columnLabels() const { return labelsOf(columns_); }
+    QVector<int> columnValues() const { return valuesOf(columns_); }
     QStringList legendTexts() const;  // the labels of the visible legend entries
 
   private:
