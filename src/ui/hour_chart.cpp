@@ -97,18 +97,7 @@ void HourChart::rebuildChart() {
     categories->setLabelsAngle(labels.size() > 12 ? -90 : 0);
     chart->addAxis(categories, Qt::AlignBottom);
 
-    int highest = 0;
-    for (const auto& row : rows_) {
-        highest = std::max<int>(highest, row.value);
-    }
-    auto* counts = new QValueAxis(chart);
-    counts->setLabelFormat(QStringLiteral("%d"));
-    const CountAxis scale = countAxis(highest);
-    counts->setRange(0, scale.top);
-    counts->setTickType(QValueAxis::TicksDynamic);
-    counts->setTickAnchor(0);
-    counts->setTickInterval(scale.step);
-    chart->addAxis(counts, Qt::AlignLeft);
+    QValueAxis* counts = addCountAxis(chart, rows_);
 
     if (type_ == chart_type::Line) {
         auto* line = new QLineSeries(chart);

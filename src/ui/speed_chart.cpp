@@ -82,7 +82,6 @@ void SpeedChart::redraw() {
         chart->addSeries(pie);
     } else {
         auto* bars = new QBarSeries(chart);
-        int highest = 0;
         for (std::size_t k = 0; k < columns_.size(); ++k) {
             const auto& column = columns_[k];
             auto* set = new QBarSet(QString::fromStdString(column.label));
@@ -90,7 +89,6 @@ void SpeedChart::redraw() {
             set->setBorderColor(classColour(k));
             *set << column.value;
             bars->append(set);
-            highest = std::max<int>(highest, column.value);
         }
         chart->addSeries(bars);
         auto* categories = new QBarCategoryAxis(chart);
@@ -98,15 +96,7 @@ void SpeedChart::redraw() {
         categories->setTruncateLabels(false);  // the one row label has the whole width
         chart->addAxis(categories, Qt::AlignBottom);
         bars->attachAxis(categories);
-        auto* counts = new QValueAxis(chart);
-        counts->setLabelFormat(QStringLiteral("%d"));
-        const CountAxis scale = countAxis(highest);
-        counts->setRange(0, scale.top);
-        counts->setTickType(QValueAxis::TicksDynamic);
-        counts->setTickAnchor(0);
-        counts->setTickInterval(scale.step);
-        chart->addAxis(counts, Qt::AlignLeft);
-        bars->attachAxis(counts);
+        bars->attachAxis(addCountAxis(chart, columns_));
     }
     QChart* previous = this->chart();
     setChart(chart);
