@@ -29,6 +29,18 @@ class PiecesLink final : public korvala::SerialLink {
     std::deque<std::string> pieces;
 };
 
+// A transfer started and past the quiet line before the request, waiting for the device's text.
+struct WaitingTransfer {
+    WaitingTransfer() {
+        receiver.start("06.12.26", "10:00:00");
+        while (receiver.draining())
+            receiver.tick();
+    }
+    korvala::Session session{"06.12.26"};
+    PiecesLink link;
+    korvala::TransferReceiver receiver{session, link};
+};
+
 std::string twoDigits(int v) {
     return {static_cast<char>('0' + v / 10), static_cast<char>('0' + v % 10)};
 }
@@ -53,19 +65,14 @@ void BM_ClosingTick(benchmark::State& state) {
     const std::string text = transferText(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
-        korvala::Session session("06.12.26");
-        PiecesLink link;
-        korvala::TransferReceiver receiver(session, link);
-        receiver.start("06.12.26", "10:00:00");
-        while (receiver.draining())  // the quiet line before the request
-            receiver.tick();
-        link.pieces.push_back(text);
+        WaitingTransfer transfer;
+        transfer.link.pieces.push_back(text);
         state.ResumeTiming();
-        if (receiver.tick() != korvala::TickOutcome::Completed) {
+        if (transfer.receiver.tick() != korvala::TickOutcome::Completed) {
             state.SkipWithError("transfer did not complete");
             break;
         }
-        benchmark::DoNotOptimize(session.records().data());
+        benchmark::DoNotOptimize(transfer.session.records().data());
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
@@ -79,18 +86,13 @@ void BM_TransferInPieces(benchmark::State& state) {
     std::int64_t ticks = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        korvala::Session session("06.12.26");
-        PiecesLink link;
-        korvala::TransferReceiver receiver(session, link);
-        receiver.start("06.12.26", "10:00:00");
-        while (receiver.draining())  // the quiet line before the request
-            receiver.tick();
+        WaitingTransfer transfer;
         const std::size_t closing = text.rfind("Lines :");
         for (std::size_t pos = 0; pos < closing; pos += kPiece)
-            link.pieces.push_back(text.substr(pos, std::min(kPiece, closing - pos)));
-        link.pieces.push_back(text.substr(closing));
+            transfer.link.pieces.push_back(text.substr(pos, std::min(kPiece, closing - pos)));
+        transfer.link.pieces.push_back(text.substr(closing));
         state.ResumeTiming();
-        while (receiver.tick() == korvala::TickOutcome::Receiving)
+        while (transfer.receiver.tick() == korvala::TickOutcome::Receiving)
             ++ticks;
     }
     state.counters["ticks"] =
