@@ -232,6 +232,10 @@ class Form1 final : public QMainWindow {
     std::optional<QString> exportTarget(const char* ext, const QString& filter);
     void buildMenus();
     QWidget* buildOverviewPage();
+    QLayout* buildSiteFields(QWidget* content);
+    QGroupBox* buildDayStatistics(QWidget* content);
+    void connectSiteFields();
+    QFrame* buildPreparingNotice(QWidget* page);
     QWidget* buildSpeedPage();
     QWidget* buildHourPage();
     QWidget* buildReportPage();
