@@ -24,6 +24,7 @@
 #include "ui/archive_window.h"
 #include "ui/comparison_view.h"
 #include "ui/form1.h"
+#include "ui/native_path.h"
 #include "ui/report_actions.h"
 
 namespace korvala::ui {
@@ -333,7 +334,7 @@ std::optional<ImportReport> ArchiveActions::importFolder(const QString& folder, 
         const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
         QCoreApplication::processEvents();
         try {
-            report = a.importFolder(site, folder.toStdString(),
+            report = a.importFolder(site, nativePath(folder),
                                     [&progress](const archive::ImportItem&, int done, int total) {
                                         progress.setMaximum(total);
                                         progress.setValue(done);
@@ -374,7 +375,7 @@ void ArchiveActions::showImportSummary(const QString& folder, const ImportReport
                     .arg(untouched);
     QStringList skipped;
     for (const archive::ImportItem& item : report.items) {
-        const QString name = QFileInfo(qs(item.file)).fileName();
+        const QString name = QFileInfo(shownPath(item.file)).fileName();
         if (item.outcome == ImportOutcome::AlreadyFiled)
             skipped << QStringLiteral("%1: schon im Archiv (Nr. %2)").arg(name).arg(item.id);
         else if (item.outcome != ImportOutcome::Filed)
@@ -447,9 +448,8 @@ bool ArchiveActions::writeExport(const QString& path, Format format, const std::
                                  const report::ArchiveList& pages) {
     std::string why;
     QString error;
-    const bool ok = format == Format::Csv
-                        ? writeFileBytes(QFile::encodeName(path).toStdString(), csv, &why)
-                        : report::writeArchiveListPdf(path, pages, &error);
+    const bool ok = format == Format::Csv ? writeFileBytes(nativePath(path), csv, &why)
+                                          : report::writeArchiveListPdf(path, pages, &error);
     if (!ok)
         form_.dialogs().inform(Form1::messageTitle(), error.isEmpty() ? qs(why) : error,
                                Icon::Critical);

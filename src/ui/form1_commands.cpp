@@ -26,6 +26,7 @@
 #include "ui/day_buttons.h"
 #include "ui/day_grid_model.h"
 #include "ui/form1.h"
+#include "ui/native_path.h"
 
 namespace korvala::ui {
 
@@ -38,16 +39,6 @@ const QString kCsvFilter = QStringLiteral("CSV (*.csv)|*.csv");
 
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
-}
-
-// File names go to the core in the file system's own encoding, and come back from it the same
-// way; the site texts are UTF-8 whatever the system's encoding.
-std::string nativePath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
-QString shownPath(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
 // The name of the one local file a drag carries, as the file system spells it, or an empty

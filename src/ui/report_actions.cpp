@@ -14,6 +14,7 @@
 #include "ui/analyse_page.h"
 #include "ui/comparison_view.h"
 #include "ui/form1.h"
+#include "ui/native_path.h"
 
 namespace korvala::ui {
 
@@ -82,7 +83,7 @@ void ReportActions::refresh() {
     const MeasurementFigures before = figuresOf(current.days(), current.analysisInput(limit));
     comparison_ = compare(before, *afterFigures_);
     view_->setComparison(comparison_ ? &*comparison_ : nullptr, before.analysis,
-                         QString::fromStdString(current.fileName()), comparisonFile_);
+                         shownPath(current.fileName()), comparisonFile_);
 }
 
 void ReportActions::compare_Click() {
@@ -95,7 +96,7 @@ void ReportActions::compare_Click() {
 bool ReportActions::openComparison(const QString& path) {
     auto loaded = std::make_unique<Session>(form_.todayText().toStdString());
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const LoadResult result = loaded->openFile(path.toStdString());
+    const LoadResult result = loaded->openFile(nativePath(path));
     QApplication::restoreOverrideCursor();
     if (result.outcome != LoadOutcome::Loaded) {
         // A failed load keeps the comparison shown before; only a good one replaces it.
@@ -108,7 +109,7 @@ bool ReportActions::openComparison(const QString& path) {
 
 void ReportActions::setComparison(LoadResult&& load, const QString& name) {
     auto loaded = std::make_unique<Session>(form_.todayText().toStdString());
-    loaded->applyLoad(std::move(load), name.toStdString());
+    loaded->applyLoad(std::move(load), nativePath(name));
     adopt(std::move(loaded), name);
 }
 
