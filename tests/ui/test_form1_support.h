@@ -52,6 +52,15 @@ inline bool saveBytes(const QString& path, const QByteArray& bytes) {
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
+// The texts of one row of a table widget, empty for a cell without an item.
+inline QStringList tableRow(const QTableWidget* table, int row) {
+    QStringList cells;
+    for (int c = 0; c < table->columnCount(); ++c) {
+        cells << (table->item(row, c) != nullptr ? table->item(row, c)->text() : QString());
+    }
+    return cells;
+}
+
 // The field loses the focus the way a click elsewhere or Tab takes it.
 inline void loseFocus(QWidget* field, Qt::FocusReason reason = Qt::TabFocusReason) {
     QFocusEvent out(QEvent::FocusOut, reason);
