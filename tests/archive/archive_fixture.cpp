@@ -44,8 +44,10 @@ std::string stateValue(const std::string& key) {
     return {};
 }
 
+}  // namespace
+
 // One raw connection at a time, closed again, so no Qt connection outlives a test.
-std::string runRaw(const char* driver, const std::string& target, const std::string& sql) {
+std::string runSql(const char* driver, const std::string& target, const std::string& sql) {
     const QString name = QStringLiteral("korvala-test-raw");
     std::string first;
     {
@@ -65,8 +67,6 @@ std::string runRaw(const char* driver, const std::string& target, const std::str
     QSqlDatabase::removeDatabase(name);
     return first;
 }
-
-}  // namespace
 
 CliRun runCli(const std::vector<std::string>& args, const fs::path& dir) {
     CliRun run;
@@ -93,7 +93,7 @@ std::string pgServer() {
 }
 
 void pgAdmin(const std::string& sql) {
-    runRaw("QPSQL", pgServer() + " dbname=postgres", sql);
+    runSql("QPSQL", pgServer() + " dbname=postgres", sql);
 }
 
 void ArchiveTest::SetUp() {
@@ -140,7 +140,7 @@ std::vector<std::string> ArchiveTest::cli(std::vector<std::string> args) const {
 }
 
 std::string ArchiveTest::rawSql(const std::string& sql) const {
-    return runRaw(sqlite() ? "QSQLITE" : "QPSQL", target_, sql);
+    return runSql(sqlite() ? "QSQLITE" : "QPSQL", target_, sql);
 }
 
 std::string backendName(const ::testing::TestParamInfo<Backend>& info) {

@@ -71,6 +71,9 @@ int waitCli(int pid);
 
 // The connection string of the test server, empty when no server was started for this run.
 std::string pgServer();
+// Runs `sql` on a database of `driver` (QSQLITE: a file, QPSQL: a connection string) over a
+// connection of its own; returns the first value of the first row.
+std::string runSql(const char* driver, const std::string& target, const std::string& sql);
 // Runs `sql` on the test server's maintenance database.
 void pgAdmin(const std::string& sql);
 

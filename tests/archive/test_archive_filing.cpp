@@ -154,22 +154,10 @@ TEST_P(Filing, NewerArchiveIsRefusedAndLeftAsItIs) {
     EXPECT_EQ(open().siteList().size(), 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, Filing, ::testing::Values(Backend::Sqlite, Backend::Postgres),
-                         backendName);
-
-// ---- SQLite files that are no archive ----
-
-class ForeignFile : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("korvala_foreign_" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    fs::path dir_;
-};
-
-TEST_F(ForeignFile, IsRefusedWithAMessageAndNotTouched) {
+// SQLite files that are no archive of ours.
+TEST_P(Filing, ForeignFileIsRefusedWithAMessageAndNotTouched) {
+    if (!sqlite())
+        GTEST_SKIP() << "a file of its own only on SQLite";
     const fs::path good = dir_ / "gut.sqlite";
     {
         Archive a = Archive::openFile(good.string());
@@ -182,17 +170,7 @@ TEST_F(ForeignFile, IsRefusedWithAMessageAndNotTouched) {
     std::string headerless = archive;
     headerless.replace(0, 16, "Kein SQLite mehr");
     const fs::path other = dir_ / "fremd.sqlite";
-    {
-        const QString name = QStringLiteral("fremd");
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-            db.setDatabaseName(QString::fromStdString(other.string()));
-            ASSERT_TRUE(db.open());
-            QSqlQuery(db).exec(QStringLiteral("CREATE TABLE kunden (name TEXT)"));
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(name);
-    }
+    runSql("QSQLITE", other.string(), "CREATE TABLE kunden (name TEXT)");
     const struct {
         const char* name;
         std::string bytes;
@@ -220,6 +198,9 @@ TEST_F(ForeignFile, IsRefusedWithAMessageAndNotTouched) {
         EXPECT_EQ(readBytes(path), c.bytes) << c.name;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, Filing, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         backendName);
 
 TEST(ConnectionString, PasswordsAndSeparatorsAreRefused) {
     const struct {
