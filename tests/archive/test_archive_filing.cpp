@@ -154,22 +154,26 @@ TEST_P(Filing, NewerArchiveIsRefusedAndLeftAsItIs) {
     EXPECT_EQ(open().siteList().size(), 1u);
 }
 
+INSTANTIATE_TEST_SUITE_P(Backends, Filing, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         backendName);
+
 // SQLite files that are no archive of ours.
-TEST_P(Filing, ForeignFileIsRefusedWithAMessageAndNotTouched) {
-    if (!sqlite())
-        GTEST_SKIP() << "a file of its own only on SQLite";
-    const fs::path good = dir_ / "gut.sqlite";
+TEST(ForeignFile, IsRefusedWithAMessageAndNotTouched) {
+    const fs::path dir =
+        fs::temp_directory_path() / ("korvala_foreign_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const fs::path good = dir / "gut.sqlite";
     {
         Archive a = Archive::openFile(good.string());
         a.fileFrom(a.addSite(named("Markt")), [&] {
-            writeBytes(dir_ / "w.log", weekLog(3, 3000));
-            return (dir_ / "w.log").string();
+            writeBytes(dir / "w.log", weekLog(3, 3000));
+            return (dir / "w.log").string();
         }());
     }
     const std::string archive = readBytes(good);
     std::string headerless = archive;
     headerless.replace(0, 16, "Kein SQLite mehr");
-    const fs::path other = dir_ / "fremd.sqlite";
+    const fs::path other = dir / "fremd.sqlite";
     runSql("QSQLITE", other.string(), "CREATE TABLE kunden (name TEXT)");
     const struct {
         const char* name;
@@ -182,7 +186,7 @@ TEST_P(Filing, ForeignFileIsRefusedWithAMessageAndNotTouched) {
         {"halb.sqlite", archive.substr(0, archive.size() / 2), "beschädigt"},
     };
     for (const auto& c : cases) {
-        const fs::path path = dir_ / c.name;
+        const fs::path path = dir / c.name;
         writeBytes(path, c.bytes);
         try {
             Archive a = Archive::openFile(path.string());
@@ -197,10 +201,8 @@ TEST_P(Filing, ForeignFileIsRefusedWithAMessageAndNotTouched) {
         }
         EXPECT_EQ(readBytes(path), c.bytes) << c.name;
     }
+    fs::remove_all(dir);
 }
-
-INSTANTIATE_TEST_SUITE_P(Backends, Filing, ::testing::Values(Backend::Sqlite, Backend::Postgres),
-                         backendName);
 
 TEST(ConnectionString, PasswordsAndSeparatorsAreRefused) {
     const struct {
