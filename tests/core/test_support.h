@@ -94,7 +94,9 @@ inline std::string golden(const std::string& name) {
     return readBytes(goldenPath(name));
 }
 
-// A fresh folder per test, removed afterwards whatever the test left in it.
+// A fresh folder per test, removed afterwards whatever the test left in it. Others may enter it:
+// when root runs a command as nobody, nobody must reach the files (a private TMPDIR would hide
+// them, so root uses /tmp).
 class TempDirTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -102,10 +104,12 @@ class TempDirTest : public ::testing::Test {
         std::string name = std::string(info->test_suite_name()) + "." + info->name();
         for (char& c : name)
             c = c == '/' ? '_' : c;
-        dir =
-            fs::temp_directory_path() / ("korvala-core-" + std::to_string(::getpid()) + "-" + name);
+        const fs::path tmp = ::geteuid() == 0 ? fs::path("/tmp") : fs::temp_directory_path();
+        dir = tmp / ("korvala-core-" + std::to_string(::getpid()) + "-" + name);
         fs::remove_all(dir);
         fs::create_directories(dir);
+        fs::permissions(dir, fs::perms::others_read | fs::perms::others_exec,
+                        fs::perm_options::add);
     }
     void TearDown() override {
         std::error_code ec;
