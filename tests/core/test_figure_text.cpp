@@ -32,8 +32,19 @@ std::string joined(const std::vector<std::string>& lines) {
     return out;
 }
 
-std::string cells(const ComparedTexts& t) {
+// The three cells of a compared figure, joined.
+std::string cells(std::optional<double> before, std::optional<double> after, ComparedKind kind,
+                  bool withUnits) {
+    const ComparedTexts t = comparedTexts({before, after}, kind, withUnits);
     return t.before + " | " + t.after + " | " + t.difference;
+}
+
+std::string shareOver(std::int64_t vehicles, double share) {
+    SpeedProfile p;
+    p.vehicles = vehicles;
+    Exceedance e;
+    e.share = share;
+    return exceedanceShareText(p, e);
 }
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -129,7 +140,7 @@ const Case kTimesAndDays[] = {
     {"DateOfDayAcrossTheYear", [] { return measurementDayDateText("28.12.25", 5); }, "01.01.26"},
     {"DayList",
      [] {
-         return dayListText({2, 3, 4});
+         return dayListText(std::vector{2, 3, 4});
      },
      "2, 3, 4"},
     {"NoDays", [] { return dayListText({}); }, "keiner"},
@@ -141,24 +152,8 @@ const Case kVehicles[] = {
     {"None", [] { return vehiclesText(0); }, "0 Fahrzeuge"},
     {"Many", [] { return vehiclesText(28); }, "28 Fahrzeuge"},
     {"WithShare", [] { return vehiclesAndShareText(5, 5.0 / 28); }, "5 Fahrzeuge (17,9 %)"},
-    {"ShareOverTheLimit",
-     [] {
-         SpeedProfile p;
-         p.vehicles = 28;
-         Exceedance e;
-         e.share = 10.0 / 28;
-         return exceedanceShareText(p, e);
-     },
-     "35,7 %"},
-    {"ShareOfOneVehicle",
-     [] {
-         SpeedProfile p;
-         p.vehicles = 1;
-         Exceedance e;
-         e.share = 1.0;
-         return exceedanceShareText(p, e);
-     },
-     "100,0 %"},
+    {"ShareOverTheLimit", [] { return shareOver(28, 10.0 / 28); }, "35,7 %"},
+    {"ShareOfOneVehicle", [] { return shareOver(1, 1.0); }, "100,0 %"},
     {"PerDay", [] { return perDayText(12.25); }, "12,3 Fahrzeuge/Tag"},
     {"Verdict", [] { return verdictLabel(Verdict::SlightlyRaised); }, "leicht erhöht"},
     {"Band",
@@ -168,11 +163,7 @@ const Case kVehicles[] = {
          return bandCaption(b);
      },
      "+1–5 km/h"},
-    {"Pace",
-     [] {
-         return paceText(Pace{43, 10, 0.5});
-     },
-     "43 bis unter 53 km/h"},
+    {"Pace", [] { return paceText(Pace(43, 10, 0.5)); }, "43 bis unter 53 km/h"},
     {"SpeedClass", [] { return speedClassText(30); }, "30–39"},
 };
 INSTANTIATE_TEST_SUITE_P(Vehicles, FigureText, ::testing::ValuesIn(kVehicles), caseName);
@@ -230,45 +221,21 @@ const Case kSentences[] = {
 INSTANTIATE_TEST_SUITE_P(Sentences, FigureText, ::testing::ValuesIn(kSentences), caseName);
 
 const Case kComparison[] = {
-    {"Vehicles",
-     [] {
-         return cells(comparedTexts({6.0, 5.0}, ComparedKind::Vehicles, true));
-     },
-     "6 | 5 | −1"},
-    {"DailyTraffic",
-     [] {
-         return cells(comparedTexts({2507.8, 2341.8}, ComparedKind::DailyTraffic, true));
-     },
+    {"Vehicles", [] { return cells(6.0, 5.0, ComparedKind::Vehicles, true); }, "6 | 5 | −1"},
+    {"DailyTraffic", [] { return cells(2507.8, 2341.8, ComparedKind::DailyTraffic, true); },
      "2507,8 | 2341,8 | −166,0"},
-    {"SpeedWithUnits",
-     [] {
-         return cells(comparedTexts({70.0, 52.0}, ComparedKind::Speed, true));
-     },
+    {"SpeedWithUnits", [] { return cells(70.0, 52.0, ComparedKind::Speed, true); },
      "70 km/h | 52 km/h | −18,0 km/h"},
-    {"SpeedInADay",
-     [] {
-         return cells(comparedTexts({70.0, 52.0}, ComparedKind::Speed, false));
-     },
+    {"SpeedInADay", [] { return cells(70.0, 52.0, ComparedKind::Speed, false); },
      "70 | 52 | −18,0"},
-    {"ShareWithUnits",
-     [] {
-         return cells(comparedTexts({0.5, 0.2}, ComparedKind::Share, true));
-     },
+    {"ShareWithUnits", [] { return cells(0.5, 0.2, ComparedKind::Share, true); },
      "50,0 % | 20,0 % | −30,0 Pp."},
-    {"ShareInADay",
-     [] {
-         return cells(comparedTexts({1.0 / 6, 0.2}, ComparedKind::Share, false));
-     },
+    {"ShareInADay", [] { return cells(1.0 / 6, 0.2, ComparedKind::Share, false); },
      "16,7 | 20,0 | +3,3"},
-    {"OneSideMissing",
-     [] {
-         return cells(comparedTexts({0.5, std::nullopt}, ComparedKind::Share, true));
-     },
+    {"OneSideMissing", [] { return cells(0.5, std::nullopt, ComparedKind::Share, true); },
      "50,0 % | – | –"},
     {"DayCaption",
-     [] {
-         return comparedDayCaption(ComparedDay{3, 3, std::nullopt, {}});
-     },
+     [] { return comparedDayCaption(ComparedDay(3, 3, std::nullopt, ComparedFigures())); },
      "3 Do/–"},
     {"DayCells",
      [] {
