@@ -80,12 +80,6 @@ TEST_F(Cli, JsonDescribesEachDayAsIfPickedRightAfterOpening) {
     // Day 3 cannot compute speeds: it shows what the load left, day 1's captions.
     EXPECT_EQ(j["days"][2]["captions"]["lbl_ds"], "1");
     EXPECT_EQ(j["days"][2]["captions"]["lbl_vmax"], "70 km/h");
-
-    // The .spt written above reads back with the typed site and every vehicle.
-    const json spt = runJson({"json", goldenPath("woche.spt")});
-    EXPECT_EQ(spt["site"]["location"], "Hauptstraße");
-    EXPECT_EQ(spt["site"]["remark"], "Regen\r\nab Mittag\r\n");
-    EXPECT_EQ(spt["records"], 10);
 }
 
 // ---- analyze: figures by hand from the ten vehicles 30 35 38 44 47 52 55 66 70 71 -------------
@@ -177,17 +171,13 @@ TEST_P(CliFails, WithCodeAndMessageAndNoOutput) {
 INSTANTIATE_TEST_SUITE_P(
     Usage, CliFails,
     ::testing::Values(
-        FailCase{{}, 1, "subcommand"}, FailCase{{"gibtsnicht"}, 1, "subcommand"},
-        FailCase{{"report"}, 1, "FILE"}, FailCase{{"report", "LOG", "--day", "0"}, 1, "--day"},
-        FailCase{{"report", "LOG", "--day", "8"}, 1, "--day"},
+        FailCase{{"gibtsnicht"}, 1, "subcommand"},
+        FailCase{{"report", "LOG", "--day", "0"}, 1, "--day"},
         FailCase{{"report", "LOG", "--day", "5"}, 1, "umfasst 4 Tage"},
         FailCase{{"report", "LOG", "--date", "31.02.26"}, 1, "Falsche Datums-Format!"},
         FailCase{{"json", "LOG", "--date", ""}, 1, "Falsche Datums-Format!"},
-        FailCase{{"csv", "LOG"}, 1, "--output"},
-        FailCase{{"rtf", "LOG", "--site", "x", "-o", "DIR/a.out"}, 1, "--site"},
         // A device log has no location: the export and the save need two characters of one.
         FailCase{{"csv", "LOG", "-o", "DIR/a.out"}, 1, "Ort oder Datum ist nicht eingegeben!"},
-        FailCase{{"csv", "LOG", "-o", "DIR/a.out", "--site", "X"}, 1, "nicht eingegeben"},
         FailCase{{"spt", "LOG", "-o", "DIR/a.out"}, 1, "nicht eingegeben"},
         FailCase{{"csv", "LOG", "-o", "DIR/b.csv", "--site", "Öd"}, 0, ""},
         FailCase{{"analyze", "LOG", "--limit", "131"}, 1, "5 bis 130"},
