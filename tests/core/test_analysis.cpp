@@ -169,16 +169,6 @@ TEST(AnalysisExceedance, VerdictFromTheV85OfEachDay) {
     EXPECT_EQ(a.exceedance.verdict, Verdict::Remarkable);
 }
 
-TEST(AnalysisLimit, WholeKmhFrom5To130) {
-    EXPECT_EQ(parseSpeedLimit(" 5 "), 5);
-    EXPECT_EQ(parseSpeedLimit("130"), 130);
-    for (const char* bad : {"4", "131", "abc", "50,5", "5x", ""})
-        EXPECT_FALSE(parseSpeedLimit(bad)) << "'" << bad << "'";
-    EXPECT_EQ(speedLimitErrorText("4"),
-              "Die zulässige Höchstgeschwindigkeit muss eine ganze Zahl von 5 bis 130 km/h sein "
-              "(angegeben: \"4\").");
-}
-
 // ---- the week ----------------------------------------------------------------------------
 
 TEST(AnalysisWeek, WeekdaysFromTheStartDate) {

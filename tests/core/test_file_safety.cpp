@@ -120,18 +120,6 @@ TEST_F(FileSafety, PermissionsDecideAsForAPlainOpen) {
     EXPECT_EQ(std::distance(fs::directory_iterator(own), {}), 2);  // no temporary file left
 }
 
-TEST(ReadMemory, LinesThatMakeNoRecordReserveNothing) {
-    for (const std::string filler : {"\n", "            \r\n", "Keine Angabe\r\n"}) {
-        for (const std::string head : {"/03/12/2026/10:00:00,40\r\n", "spt,A,B\r\n<>\r\n"}) {
-            std::string bytes = head;
-            for (int i = 0; i < 300'000; ++i)
-                bytes += filler;
-            const LoadResult r = readMeasurementBytes(head[0] == '/' ? "x.log" : "x.spt", bytes);
-            EXPECT_LE(r.records.capacity(), 1u) << head << filler;
-        }
-    }
-}
-
 TEST(SptSiteTexts, WhatWouldNotComeBackIsNamed) {
     const std::pair<Site, const char*> cases[] = {
         {{"Hauptstraße 12", "03.12.26", "Zeile 1\r\nZeile 2"}, nullptr},

@@ -28,17 +28,6 @@ LoadResult readSpt(std::string_view bytes) {
     return readMeasurementBytes("m.spt", bytes);
 }
 
-TEST(FileKind, LastThreeCharactersCaseSensitive) {
-    for (const char* path : {"/media/karte/MESS01.log", "x.blog", "log"})
-        EXPECT_EQ(fileKindOf(path), FileKind::Log) << path;
-    EXPECT_EQ(fileKindOf("d/Haupt031226.spt"), FileKind::Spt);
-    for (const char* path : {"MESS01.LOG", "a.SPT", "lo", "a.csv"}) {
-        EXPECT_EQ(fileKindOf(path), FileKind::Unknown) << path;
-        EXPECT_EQ(readMeasurementBytes(path, logLine(16, 17, 46, "47")).outcome,
-                  LoadOutcome::UnknownKind);
-    }
-}
-
 // ---- device logs ----------------------------------------------------------------------------
 
 TEST(ReadLog, LinesAreNumberedByTheirPlaceSkippingNoise) {
@@ -187,36 +176,7 @@ TEST(WriteSpt, VehiclesOnlyAndCharactersOutsideWindows1252BecomeQuestionMarks) {
               "\"spt\",\"A\",\"B\"\r\n\r\n<>\r\n\r\n\r\n\r\n");
 }
 
-TEST(WriteSpt, ReadBackKeepsSiteAndVehiclesAndTheRemarkSettles) {
-    // The writer does not escape quotes, the reader drops them. X comes back with a line end;
-    // saving that adds an empty line, which reading removes.
-    const Table records{rec(7, 8, 0, 1, 47), rec(9, 8, 0, 2, 0), rec(12, 8, 0, 3, 61)};
-    Site site{"A,B \"Ecke\" Süd", "03.12.26", "X"};
-    const LoadResult r = readSpt(sptContent(site, records));
-    EXPECT_EQ(r.location, "A;B Ecke Süd");
-    EXPECT_EQ(r.records, (Table{records[0], records[2]}));
-    EXPECT_EQ(r.remark, "X\r\n");
-    site.remark = *r.remark;
-    EXPECT_EQ(readSpt(sptContent(site, {})).remark, "X");
-}
-
-// ---- hostile input: any bytes give a defined result -----------------------------------------
-
-TEST(HostileInput, NulBytesAndMegabyteLines) {
-    const char raw[] = "/03/12/2026/16:17:46,47\0\r\n/03/12/2026/16:17\0:47,48\r\n";
-    const LoadResult nul = readLog(std::string(raw, sizeof raw - 1));
-    EXPECT_EQ(nul.records, (Table{rec(0, 16, 17, 46, 47), Measurement{1, {}, Speed()}}));
-
-    const std::string huge(2'000'000, '9');
-    LoadResult r = readLog("/" + huge + "\r\n/03/12/2026/16:17:46," + huge);
-    ASSERT_EQ(r.records.size(), 2u);
-    EXPECT_EQ(r.records[1].speed.number(), std::numeric_limits<double>::max());
-    EXPECT_EQ(r.linesRejected, 1);
-    r = readSpt("spt,A," + huge + "\r\n" + huge + "<>\r\n\r\n\r\n\r\n1,16:17:46," + huge);
-    EXPECT_EQ(r.startDate->size(), huge.size());
-    EXPECT_EQ(r.remark->size(), huge.size());
-    EXPECT_EQ(r.records.size(), 1u);
-}
+// ---- a table beyond memory ---------------------------------------------------------------
 
 TEST(HostileInput, TableBeyondMemoryIsReportedNotFatal) {
     // Every five-character line with "/" uses up an index; one good line at the end makes the

@@ -70,25 +70,6 @@ TEST(Parser, WhatEachLineLeavesAtItsIndex) {
     }
 }
 
-TEST(Parser, TheIndexSizesTheTableBothWaysAndKeepsWhatIsBelow) {
-    NullStatusSink status;
-    Table records{rec(9, 1, 2, 3, 50)};
-    EXPECT_EQ(parser(records, "x,12:00:01,38", 0, status), ParseResult::CallerError);
-    EXPECT_EQ(parser(records, "1,12:00:01,38", 4, status), ParseResult::Ok);
-    ASSERT_EQ(records.size(), 5u);
-    EXPECT_EQ(records[0], rec(9, 1, 2, 3, 50));
-    EXPECT_TRUE(records[2].isEmpty());
-    EXPECT_EQ(parser_log(records, "/03/12/2026/12:00:02,39", 1, status), ParseResult::Ok);
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[1].id, 1);
-    // A negative index empties the table without touching memory.
-    EXPECT_EQ(parser(records, "1,12:00:00,5", -1, status), ParseResult::CallerError);
-    EXPECT_TRUE(records.empty());
-    records.push_back(Measurement{});
-    EXPECT_EQ(parser_log(records, "/03/12/2026/16:17:46,47", -3, status), ParseResult::CallerError);
-    EXPECT_TRUE(records.empty());
-}
-
 TEST(Parser, RecordNumbersFitThirtyTwoBits) {
     const std::vector<std::pair<std::string, std::optional<std::int32_t>>> cases{
         {"2147483647", 2147483647},
