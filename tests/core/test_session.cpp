@@ -26,6 +26,27 @@ class SessionTest : public TempDirTest {
     bool reportHas(const std::string& part) const {
         return s.reportText().find(part) != std::string::npos;
     }
+    // The views of a measurement with nothing evaluated, as at program start.
+    void expectNothingEvaluated() const {
+        EXPECT_EQ(s.dayButtonCaptions(0),
+                  (std::array<std::string, kDays>{"Tag 1", "Tag 2", "Tag 3", "Tag 4", "Tag 5",
+                                                  "Tag 6", "Tag 7"}));
+        std::array<std::string, kDays> bare;
+        bare.fill("Tag");
+        for (int row = 1; row < 4; ++row)
+            EXPECT_EQ(s.dayButtonCaptions(row), bare);
+        EXPECT_EQ(s.lbl_ds(), "--");
+        EXPECT_EQ(captions(), (Captions{"--", "--", "--"}));
+        EXPECT_EQ(s.frame1Caption(), "Statistik  Tag 1");
+        EXPECT_EQ(s.dayEnabled(), (Days{true}));
+        EXPECT_EQ(s.selectedDay(), 0);
+        EXPECT_TRUE(s.days()[0].empty() && s.dayData().empty());
+        EXPECT_EQ(s.reportText(), "");
+        EXPECT_EQ(s.duplicatesDropped(), 0);
+        EXPECT_EQ(s.linesRejected(), 0);
+        EXPECT_FALSE(s.statsValid() || s.saveEnabled() || s.saveAsEnabled() || s.exportEnabled());
+        EXPECT_EQ(s.rtfDocument(), "");
+    }
     Session s{kToday};
     const std::string log = goldenPath("woche.log");
 };
@@ -33,20 +54,8 @@ class SessionTest : public TempDirTest {
 TEST_F(SessionTest, BeforeAnyLoad) {
     EXPECT_EQ(s.site().startDate, kToday);
     EXPECT_EQ(s.statusLine(), "Warte auf Daten");
-    EXPECT_EQ(s.dayButtonCaptions(0),
-              (std::array<std::string, kDays>{"Tag 1", "Tag 2", "Tag 3", "Tag 4", "Tag 5", "Tag 6",
-                                              "Tag 7"}));
-    std::array<std::string, kDays> bare;
-    bare.fill("Tag");
-    for (int row = 1; row < 4; ++row)
-        EXPECT_EQ(s.dayButtonCaptions(row), bare);
-    EXPECT_EQ(s.lbl_ds(), "--");
-    EXPECT_EQ(captions(), (Captions{"--", "--", "--"}));
-    EXPECT_EQ(s.frame1Caption(), "Statistik  Tag 1");
-    EXPECT_EQ(s.dayEnabled(), (Days{true}));
+    expectNothingEvaluated();
     EXPECT_TRUE(s.saved());
-    EXPECT_FALSE(s.statsValid() || s.saveEnabled() || s.saveAsEnabled() || s.exportEnabled());
-    EXPECT_EQ(s.rtfDocument(), "");
 
     std::vector<std::pair<int, std::string>> seen;
     s.onStatus = [&](int panel, const std::string& text) { seen.emplace_back(panel, text); };
@@ -122,6 +131,21 @@ TEST_F(SessionTest, PickingADayAndLoadingAgain) {
     EXPECT_EQ(captions(), (Captions{"38 km/h", "70 km/h", " 53 km/h"}));
     EXPECT_TRUE(reportHas("\tTag: 3\r\nMessungen:\t\t4\r\n"));
     EXPECT_TRUE(s.formatError());
+}
+
+// A transfer's start erases the measurement: nothing evaluated from it stays on show, so a
+// transfer that never completes leaves the views of program start.
+TEST_F(SessionTest, ATransferStartLeavesNothingOfTheErasedMeasurement) {
+    const std::string broken =
+        write("b.log", logLine(7, 0, 0, "50") + logLine(7, 0, 0, "50") + "/03/12/2026/xx,55\r\n" +
+                           logLine(8, 20, 0, "40"));
+    ASSERT_EQ(s.openFile(broken).outcome, LoadOutcome::Loaded);
+    s.showDay(1);
+    ASSERT_TRUE(s.duplicatesDropped() > 0 && s.linesRejected() > 0 && s.selectedDay() == 1);
+    s.beginTransfer(kToday);
+    expectNothingEvaluated();
+    for (int panel = 2; panel <= 5; ++panel)
+        EXPECT_EQ(s.panel(panel), "") << panel;
 }
 
 TEST_F(SessionTest, ASecondLoadReCaptionsTheDaysAndTakesItsOwnCounts) {
