@@ -141,7 +141,11 @@ Form1::Form1(Dialogs& dialogs, Form1Options options, QWidget* parent)
     keepOnScreen();
     setAcceptDrops(true);
 
-    // Start-up: the splash first, then an empty measurement dated today.
+    startUp();
+}
+
+// The splash first, then an empty measurement dated today, shown as every later one is.
+void Form1::startUp() {
     if (options_.showSplash) {
         frmSplash splash(this);
         splash.exec();

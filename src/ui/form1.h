@@ -230,6 +230,7 @@ class Form1 final : public QMainWindow {
   private:
     // The save dialog and overwrite question of an export; nothing when the user declines.
     std::optional<QString> exportTarget(const char* ext, const QString& filter);
+    void startUp();
     void buildMenus();
     QWidget* buildOverviewPage();
     QLayout* buildSiteFields(QWidget* content);
