@@ -13,9 +13,9 @@
 namespace korvala {
 
 struct SplitResult {
-    DayTables days;                        // day1 .. day7, each closed by one empty record
-    std::int32_t duplicatesDropped = 0;    // shown in status panel 5
-    std::array<bool, kDays> dayFound{};    // day d reached (day 1 always true)
+    DayTables days;                      // day1 .. day7, each closed by one empty record
+    std::int32_t duplicatesDropped = 0;  // shown in status panel 5
+    std::array<bool, kDays> dayFound{};  // day d reached (day 1 always true)
 };
 
 // Removes neighbouring records with equal times from `records` (in place) and distributes the
@@ -30,7 +30,7 @@ struct DayStats {
     std::vector<std::int16_t> classCounts;  // parallel to classUpper
     std::array<std::int16_t, kHourSlots> hourCount{};
     std::array<std::string, kHourSlots> hourLabel{};  // end of each slot's hour, "hh:mm"
-    int firstHour = 0;                                 // f: the hour slot 0 begins with
+    int firstHour = 0;                                // f: the hour slot 0 begins with
 };
 
 // Statistics of one day table (n records and the closing empty record). Writes panels 2..4.

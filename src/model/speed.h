@@ -20,7 +20,7 @@ double leadingNumber(std::string_view field);
 std::string decimalText(double value);
 
 class Speed {
-public:
+  public:
     Speed() = default;  // empty text
     static Speed fromNumber(double v) { return Speed(v == 0 ? 0.0 : v); }
     // The record-parser rule: the leading number of the field, kept as its decimal text.
@@ -39,7 +39,7 @@ public:
         return (a.empty() && b.empty()) || a.v_ == b.v_;
     }
 
-private:
+  private:
     explicit Speed(double v) : v_(v) {}
     double v_ = std::numeric_limits<double>::quiet_NaN();
 };

@@ -7,14 +7,14 @@
 namespace korvala {
 
 class StatusSink {
-public:
+  public:
     virtual ~StatusSink() = default;
     virtual void setPanel(int panel, std::string_view text) = 0;  // panel 1..5
 };
 
 // For callers that do not show status texts.
 class NullStatusSink final : public StatusSink {
-public:
+  public:
     void setPanel(int, std::string_view) override {}
 };
 

@@ -12,7 +12,7 @@
 namespace korvala {
 
 class Timestamp {
-public:
+  public:
     static constexpr std::int64_t kSecondsPerDay = 86400;
 
     constexpr Timestamp() = default;
@@ -29,7 +29,8 @@ public:
     constexpr bool isZero() const { return secs_ == 0; }
     // Day count (floor) and seconds within the day, so negative values still have a 0..23 hour.
     constexpr std::int64_t day() const {
-        return secs_ >= 0 ? secs_ / kSecondsPerDay : -((-secs_ + kSecondsPerDay - 1) / kSecondsPerDay);
+        return secs_ >= 0 ? secs_ / kSecondsPerDay
+                          : -((-secs_ + kSecondsPerDay - 1) / kSecondsPerDay);
     }
     constexpr int secondOfDay() const { return static_cast<int>(secs_ - day() * kSecondsPerDay); }
     constexpr int hour() const { return secondOfDay() / 3600; }
@@ -59,7 +60,7 @@ public:
     friend constexpr bool operator==(Timestamp a, Timestamp b) = default;
     friend constexpr auto operator<=>(Timestamp a, Timestamp b) = default;
 
-private:
+  private:
     constexpr explicit Timestamp(std::int64_t s) : secs_(s) {}
     std::int64_t secs_ = 0;
 };
