@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 #include "ui/app_texts.h"
@@ -44,6 +45,45 @@ QToolButton* toolButton(const char* name, const QString& text, const QString& ti
     b->setToolButtonStyle(Qt::ToolButtonTextOnly);
     b->setMinimumWidth(90);
     return b;
+}
+
+struct ButtonText {
+    const char* name;
+    const char* text;
+    const char* tip;
+};
+
+struct ChartPage {
+    QWidget* page;
+    QWidget* host;
+    DayButtons* days;
+    std::array<QToolButton*, 3> buttons;
+};
+
+// The two chart pages: the host the chart lands in on the left; on the right the day buttons, two
+// chart types and "Drucken", created in that order, which is their Tab order.
+ChartPage chartPage(const char* pageName, const char* hostName, const char* daysName, int tag,
+                    const std::array<ButtonText, 3>& buttons) {
+    ChartPage p{};
+    p.page = new QWidget;
+    p.page->setObjectName(QString::fromLatin1(pageName));
+    auto* h = new QHBoxLayout(p.page);
+    p.host = new QWidget(p.page);
+    p.host->setObjectName(QString::fromLatin1(hostName));
+    auto* host = new QVBoxLayout(p.host);
+    host->setContentsMargins(0, 0, 0, 0);
+    h->addWidget(p.host, 1);
+    auto* side = new QVBoxLayout;
+    p.days = new DayButtons(QString::fromLatin1(daysName), tag, 1, p.page);
+    side->addWidget(p.days);
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        p.buttons[i] = toolButton(buttons[i].name, QString::fromUtf8(buttons[i].text),
+                                  QString::fromUtf8(buttons[i].tip), p.page);
+        side->addWidget(p.buttons[i]);
+    }
+    side->addStretch(1);
+    h->addLayout(side);
+    return p;
 }
 
 }  // namespace
@@ -231,57 +271,31 @@ QFrame* Form1::buildPreparingNotice(QWidget* page) {
 }
 
 QWidget* Form1::buildSpeedPage() {
-    auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("pageSpeed"));
-    auto* h = new QHBoxLayout(page);
-    speedChartHost = new QWidget(page);
-    speedChartHost->setObjectName(QStringLiteral("speedChartHost"));
-    auto* host = new QVBoxLayout(speedChartHost);
-    host->setContentsMargins(0, 0, 0, 0);
-    h->addWidget(speedChartHost, 1);
-    auto* side = new QVBoxLayout;
-    Tage1 = new DayButtons(QStringLiteral("Tage1"), 1, 1, page);
-    side->addWidget(Tage1);
-    cmd_bar =
-        toolButton("cmd_bar", QStringLiteral("Balken"), QStringLiteral("Balkendiagramm"), page);
-    cmd_pie =
-        toolButton("cmd_pie", QStringLiteral("Torte"), QStringLiteral("Tortendiagramm"), page);
-    cmd_printCh1 = toolButton("cmd_printCh1", QStringLiteral("Drucken"),
-                              QStringLiteral("Diagramm drucken"), page);
-    side->addWidget(cmd_bar);
-    side->addWidget(cmd_pie);
-    side->addWidget(cmd_printCh1);
-    side->addStretch(1);
-    h->addLayout(side);
+    const ChartPage p = chartPage("pageSpeed", "speedChartHost", "Tage1", 1,
+                                  {{{"cmd_bar", "Balken", "Balkendiagramm"},
+                                    {"cmd_pie", "Torte", "Tortendiagramm"},
+                                    {"cmd_printCh1", "Drucken", "Diagramm drucken"}}});
+    speedChartHost = p.host;
+    Tage1 = p.days;
+    cmd_bar = p.buttons[0];
+    cmd_pie = p.buttons[1];
+    cmd_printCh1 = p.buttons[2];
     connect(Tage1, &DayButtons::dayClicked, this, &Form1::showDay);
-    return page;
+    return p.page;
 }
 
 QWidget* Form1::buildHourPage() {
-    auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("pageHours"));
-    auto* h = new QHBoxLayout(page);
-    hourChartHost = new QWidget(page);
-    hourChartHost->setObjectName(QStringLiteral("hourChartHost"));
-    auto* host = new QVBoxLayout(hourChartHost);
-    host->setContentsMargins(0, 0, 0, 0);
-    h->addWidget(hourChartHost, 1);
-    auto* side = new QVBoxLayout;
-    Tage = new DayButtons(QStringLiteral("Tage"), 2, 1, page);
-    side->addWidget(Tage);
-    cmd_bar1 =
-        toolButton("cmd_bar1", QStringLiteral("Balken"), QStringLiteral("Balkendiagramm"), page);
-    cmd_line1 =
-        toolButton("cmd_line1", QStringLiteral("Linie"), QStringLiteral("Liniendiagramm"), page);
-    cmd_printCh2 = toolButton("cmd_printCh2", QStringLiteral("Drucken"),
-                              QStringLiteral("Diagramm drucken"), page);
-    side->addWidget(cmd_bar1);
-    side->addWidget(cmd_line1);
-    side->addWidget(cmd_printCh2);
-    side->addStretch(1);
-    h->addLayout(side);
+    const ChartPage p = chartPage("pageHours", "hourChartHost", "Tage", 2,
+                                  {{{"cmd_bar1", "Balken", "Balkendiagramm"},
+                                    {"cmd_line1", "Linie", "Liniendiagramm"},
+                                    {"cmd_printCh2", "Drucken", "Diagramm drucken"}}});
+    hourChartHost = p.host;
+    Tage = p.days;
+    cmd_bar1 = p.buttons[0];
+    cmd_line1 = p.buttons[1];
+    cmd_printCh2 = p.buttons[2];
     connect(Tage, &DayButtons::dayClicked, this, &Form1::showDay);
-    return page;
+    return p.page;
 }
 
 QWidget* Form1::buildReportPage() {
