@@ -112,21 +112,18 @@ class TestPrint : public QObject {
         QCOMPARE(body(pdf, printed).join(' '), text.simplified());
     }
 
-    void nothingRunsOffThePaper() {
-        // A word without a break point is cut at the right margin, not beyond.
+    // A word without a break point is cut at the right margin; a line taller than the page still
+    // ends the printing. Where a printer cannot print near the edge, the margins still count from
+    // the paper's edge and the page number ends at the printable area's right edge.
+    void inkStaysWithinTheMargins() {
         const QRect word = ink(firstPage(print(QString(600, QLatin1Char('X'))).first), 0, 800);
         QVERIFY2(word.right() <= kA4Width - kRight + 1, qPrintable(QString::number(word.right())));
-        // A line taller than the whole text rectangle still ends the printing.
         const auto [huge, pages] = print(QStringLiteral("A\r\nB\r\nC"), reportFont(900));
         QCOMPARE(pages, 3);
         QCOMPARE(pageLines(huge, 3).last(), QStringLiteral("Seite 3"));
-    }
 
-    // A real printer cannot print near the paper's edge: the margins still count from the
-    // paper's edge, and the page number ends at the printable area's right edge.
-    void marginsCountFromThePaper() {
-        const QString pdf = print(numberedLines(3), reportFont(), QMarginsF(10, 15, 10, 15)).first;
-        const QImage page = firstPage(pdf);
+        const QImage page =
+            firstPage(print(numberedLines(3), reportFont(), QMarginsF(10, 15, 10, 15)).first);
         QVERIFY2(qAbs(ink(page).left() - kLeft) < 2, qPrintable(QString::number(ink(page).left())));
         const int numberRight = ink(page, 780).right();
         QVERIFY2(qAbs(numberRight - (kA4Width - 10 * 72 / 25.4)) < 4,

@@ -1,7 +1,5 @@
-// Printing through the system's print queue, as users print: a throwaway CUPS scheduler with a
-// PDF printer (tools/cups-test-server.sh, CTest fixture print_cups). The report page and a chart
-// go through the print dialog, answered through Dialogs, and the PDF the queue made is read back
-// and laid beside the same page printed to a file. And printing to a file that cannot be written.
+// Printing as users print, through a throwaway CUPS scheduler with a PDF printer (CTest fixture
+// print_cups): the PDF the queue made is laid beside the same page printed to a file.
 
 #include "test_form1_support.h"
 #include "ui/chart_wiring.h"
@@ -16,9 +14,7 @@ namespace {
 // Page 1 of `pdf` in grey at 40 dpi.
 QImage pageImage(const QString& pdf) {
     const QString stem = pdf.chopped(4);
-    print_test::run(QStringLiteral("pdftoppm"),
-                    {QStringLiteral("-r"), QStringLiteral("40"), QStringLiteral("-gray"),
-                     QStringLiteral("-singlefile"), pdf, stem});
+    print_test::run(QStringLiteral("pdftoppm"), {"-r", "40", "-gray", "-singlefile", pdf, stem});
     return QImage(stem + QStringLiteral(".pgm"));
 }
 
@@ -52,10 +48,9 @@ bool looksAlike(const QImage& printed, const QImage& reference, QString* why) {
     int fewest = ink;
     for (int angle : {0, 90, 270}) {
         const QImage turned = printed.transformed(QTransform().rotate(angle));
-        if (turned.size() == reference.size()) {
+        if (turned.size() == reference.size())
             fewest =
                 std::min(fewest, strayCells(turned, reference) + strayCells(reference, turned));
-        }
     }
     *why = QStringLiteral("%1 of %2 inked cells stray").arg(fewest).arg(ink);
     // The two agree but for a cell or two; one more line of text strays by twenty.
