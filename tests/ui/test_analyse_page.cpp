@@ -53,8 +53,9 @@ class TestAnalysePage : public QObject {
         QLocale::setDefault(QLocale(QLocale::English));  // the page must not follow the locale
     }
 
-    // Before any load every figure is a dash; then the page shows the core's figures.
-    void showsTheCoreFiguresOfAKnownMeasurement() {
+    // Before any load every figure is a dash; then the page shows the core's figures, and follows
+    // the limit.
+    void showsTheFiguresAndFollowsTheLimit() {
         AnalysePage page;
         QVERIFY(!page.verdictLabel()->autoFillBackground());
         for (const char* id : {"v85", "pace", "peakHour"})
@@ -79,15 +80,9 @@ class TestAnalysePage : public QObject {
         QCOMPARE(text(page, "completeDays"), QStringLiteral("keiner"));
         QCOMPARE(text(page, "peakHour"),
                  QStringLiteral("Tag 1 (Donnerstag), 08:00–09:00, 20 Fahrzeuge"));
-    }
 
-    // The limit re-evaluates at once: verdict and its colours, exceedance, the week's column
-    // and the heat map (its hour 08:00 of day 1 has v85 57). The limit itself is not over it.
-    void limitReevaluatesAtOnce() {
-        Session s("06.12.26");
-        QVERIFY(load(s, dir_, twoDayLog()));
-        AnalysePage page;
-        page.refresh(s);
+        // The limit re-evaluates at once: verdict and its colours, exceedance, the week's column
+        // and the heat map (its hour 08:00 of day 1 has v85 57). The limit itself is not over it.
         page.heatMap()->setMode(HeatMap::Mode::V85);
         QSignalSpy changed(&page, &AnalysePage::limitChanged);
         const struct {

@@ -66,10 +66,6 @@ struct Loaded : WindowFixture {
     }
     ReportActions& actions() const { return *form->reportActions; }
     ComparisonView& view() const { return *actions().view(); }
-    void openComparison() {
-        dialogs.fileAnswers.push_back(write(QStringLiteral("nachher.log"), kAfter));
-        actions().act_compare->trigger();
-    }
 };
 
 }  // namespace
@@ -305,7 +301,8 @@ class TestTrafficReport : public QObject {
     void comparisonWalk() {
         Loaded fx;
         const korvala::Session& s = fx.form->session();
-        fx.openComparison();
+        fx.dialogs.fileAnswers.push_back(fx.write(QStringLiteral("nachher.log"), kAfter));
+        fx.actions().act_compare->trigger();
         QVERIFY(!fx.view().isHidden());
         const QTableWidget* whole = fx.view().wholeTable();
         QCOMPARE(tableRow(whole, 0), (QStringList{"6", "5", kMinus + "1"}));  // vehicles
