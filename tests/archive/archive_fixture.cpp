@@ -68,15 +68,6 @@ std::string runSql(const char* driver, const std::string& target, const std::str
     return first;
 }
 
-CliRun runCli(const std::vector<std::string>& args, const fs::path& dir) {
-    CliRun run;
-    const int pid = spawnCli(args, dir / "cli.out", dir / "cli.err");
-    run.code = waitCli(pid);
-    run.out = readBytes(dir / "cli.out");
-    run.err = readBytes(dir / "cli.err");
-    return run;
-}
-
 int startCli(const std::vector<std::string>& args, const fs::path& out) {
     return spawnCli(args, out, out.string() + ".err");
 }
@@ -97,21 +88,16 @@ void pgAdmin(const std::string& sql) {
 }
 
 void ArchiveTest::SetUp() {
-    static std::atomic<int> counter{0};
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    const std::string id = std::to_string(::getpid()) + "_" + std::to_string(++counter);
-    dir_ = fs::temp_directory_path() / ("korvala_archive_" + id);
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    TempDirTest::SetUp();
     if (sqlite()) {
-        target_ = (dir_ / "archiv.sqlite").string();
+        target_ = path("archiv.sqlite");
         return;
     }
     if (pgServer().empty())
         GTEST_SKIP() << "Kein PostgreSQL-Testserver (ctest startet ihn mit "
-                        "tools/pg-test-server.sh): "
-                     << info->name();
-    database_ = "korvala_test_" + id;
+                        "tools/pg-test-server.sh)";
+    static std::atomic<int> counter{0};
+    database_ = "korvala_test_" + std::to_string(::getpid()) + "_" + std::to_string(++counter);
     pgAdmin("CREATE DATABASE " + database_);
     target_ = pgServer() + " dbname=" + database_;
 }
@@ -119,8 +105,7 @@ void ArchiveTest::SetUp() {
 void ArchiveTest::TearDown() {
     if (!database_.empty())
         pgAdmin("DROP DATABASE IF EXISTS " + database_ + " WITH (FORCE)");
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
+    TempDirTest::TearDown();
 }
 
 Archive ArchiveTest::open() const {

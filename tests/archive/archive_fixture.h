@@ -1,16 +1,13 @@
 #pragma once
 // The archive's suite runs once on an SQLite file and once on PostgreSQL. Each test gets an empty
-// archive of its own: a file in a fresh folder, or a fresh database on the throwaway server that
-// tools/pg-test-server.sh started (its state file is named by KORVALA_PG_STATE).
+// archive of its own: a file in its fresh folder, or a fresh database on the throwaway server
+// that tools/pg-test-server.sh started (its state file is named by KORVALA_PG_STATE).
 
 #include <gtest/gtest.h>
 
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,28 +15,17 @@
 #include "archive/database.h"
 #include "log_generator.h"
 #include "model/measurement_file.h"
+#include "test_support.h"
 
 namespace korvala::archive::test {
 
-namespace fs = std::filesystem;
-
-inline std::string readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-inline void writeBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using namespace korvala::test;
 
 // A generated week as the device logs it, `records` lines from `seed`.
-inline std::string weekLog(std::uint64_t seed, std::int64_t records = 15000, int limit = 50) {
+inline std::string weekLog(std::uint64_t seed, std::int64_t records = 15000) {
     gen::LogOptions opt;
     opt.seed = seed;
     opt.records = records;
-    opt.limit = limit;
     return gen::generateLog(opt);
 }
 
@@ -57,13 +43,6 @@ inline SiteData named(std::string name, int limit = kDefaultSpeedLimit) {
     return site;
 }
 
-struct CliRun {
-    int code = -1;
-    std::string out, err;
-};
-
-// korvala-cli with `args`, its output collected in `dir`.
-CliRun runCli(const std::vector<std::string>& args, const fs::path& dir);
 // Starts korvala-cli with `args`; its standard output goes to `out`. Returns the process id.
 int startCli(const std::vector<std::string>& args, const fs::path& out);
 // Waits for `pid` and returns its exit code (-1 when killed).
@@ -77,7 +56,7 @@ std::string runSql(const char* driver, const std::string& target, const std::str
 // Runs `sql` on the test server's maintenance database.
 void pgAdmin(const std::string& sql);
 
-class ArchiveTest : public ::testing::TestWithParam<Backend> {
+class ArchiveTest : public TempDirTest, public ::testing::WithParamInterface<Backend> {
   protected:
     void SetUp() override;
     void TearDown() override;
@@ -92,7 +71,6 @@ class ArchiveTest : public ::testing::TestWithParam<Backend> {
     // returns the first value of the first row.
     std::string rawSql(const std::string& sql) const;
 
-    fs::path dir_;
     std::string target_;  // the SQLite path or the connection string
     std::string database_;
 };

@@ -11,22 +11,20 @@ namespace {
 using Filing = ArchiveTest;
 
 TEST_P(Filing, DeviceLogAndTheSptSavedFromItAreOneMeasurement) {
-    writeBytes(dir_ / "woche.log", weekLog(7));
+    const std::string log = write("woche.log", weekLog(7));
     // The .spt as the window saves it after opening the log: through korvala-cli's Session.
-    const CliRun saved = runCli({"spt", (dir_ / "woche.log").string(), "--site", "Ringstraße", "-o",
-                                 (dir_ / "woche.spt").string()},
-                                dir_);
+    const CliRun saved = runCli({"spt", log, "--site", "Ringstraße", "-o", path("woche.spt")}, dir);
     ASSERT_EQ(saved.code, 0) << saved.err;
-    const std::string spt = readBytes(dir_ / "woche.spt");
+    const std::string spt = readBytes(path("woche.spt"));
 
     Archive a = open();
     const std::int64_t ring = a.addSite(named("Ringstraße"));
     const std::int64_t other = a.addSite(named("Anderswo"));
-    const std::int64_t id = a.fileFrom(ring, (dir_ / "woche.log").string());
+    const std::int64_t id = a.fileFrom(ring, log);
     EXPECT_EQ(a.sptBytes(id), spt) << "a log is kept as the .spt saved from it";
     for (const std::int64_t site : {ring, other}) {
         try {
-            a.fileFrom(site, (dir_ / "woche.spt").string());
+            a.fileFrom(site, path("woche.spt"));
             ADD_FAILURE() << "the same records were filed twice";
         } catch (const ArchiveError& e) {
             EXPECT_EQ(e.kind(), ErrorKind::Duplicate);
@@ -40,75 +38,69 @@ TEST_P(Filing, DeviceLogAndTheSptSavedFromItAreOneMeasurement) {
     // Removed, the same content may be filed again; a .spt is kept exactly as it was.
     a.remove(id);
     EXPECT_TRUE(a.history(ring).empty());
-    const std::int64_t again = a.fileFrom(other, (dir_ / "woche.spt").string());
+    const std::int64_t again = a.fileFrom(other, path("woche.spt"));
     EXPECT_EQ(a.sptBytes(again), spt);
     const ReopenedMeasurement reopened = a.reopen(again);
-    const LoadResult direct = readMeasurementFile((dir_ / "woche.spt").string());
+    const LoadResult direct = readMeasurementFile(path("woche.spt"));
     EXPECT_EQ(reopened.load.records, direct.records);
     EXPECT_EQ(reopened.load.location, direct.location);
     EXPECT_EQ(reopened.name, "Rings011226.spt");
 }
 
-TEST_P(Filing, KeepsWhatTheWindowHolds) {
-    writeBytes(dir_ / "woche.log", weekLog(8));
+TEST_P(Filing, KeepsWhatTheWindowHoldsAndRefusesWhatItCouldNotReopen) {
     Session session(todayDateText());
-    ASSERT_EQ(session.openFile((dir_ / "woche.log").string()).outcome, LoadOutcome::Loaded);
+    ASSERT_EQ(session.openFile(write("woche.log", weekLog(8))).outcome, LoadOutcome::Loaded);
     applySiteEdits(session, SiteEdits{"Am Markt", std::nullopt, "vor dem Umbau\nSüdseite"},
                    "01.01.26");
     Archive a = open();
-    const std::int64_t id = a.file(a.addSite(named("Markt")), session);
+    const std::int64_t site = a.addSite(named("Markt"));
+    const std::int64_t id = a.file(site, session);
     EXPECT_EQ(a.sptBytes(id), session.sptBytes());
     const FiledEntry e = a.entry(id);
     EXPECT_EQ(e.site.remark, "vor dem Umbau\r\nSüdseite\r\n");  // as the .spt reopens
     EXPECT_EQ(e.source, "woche.log");
     EXPECT_LT(e.storedSize * 2, e.sptSize) << "kept compressed";
-}
 
-TEST_P(Filing, FilesRecordsWithoutAFileAndRefusesWhatItCouldNotReopen) {
-    Archive a = open();
-    const std::int64_t site = a.addSite(named("Markt"));
     const Table noVehicles = readMeasurementBytes("x.log", "/01/12/2026/10:00:00,0\r\n").records;
     const Table oneVehicle = readMeasurementBytes("x.log", "/01/12/2026/10:00:00,50\r\n").records;
     const struct {
         Site site;
         const Table* records;
         ErrorKind kind;
-    } cases[] = {
+    } refused[] = {
         {Site{"Markt", "01.12.26", ""}, &noVehicles, ErrorKind::Unreadable},
         {Site{"Markt", "01.12.26", "Zeile\r\n<>\r\n1,10:00:00,99"}, &oneVehicle,
          ErrorKind::Invalid},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : refused) {
         try {
             a.file(site, c.site, *c.records);
             ADD_FAILURE() << c.site.remark;
-        } catch (const ArchiveError& e) {
-            EXPECT_EQ(e.kind(), c.kind) << e.what();
+        } catch (const ArchiveError& error) {
+            EXPECT_EQ(error.kind(), c.kind) << error.what();
         }
     }
-    EXPECT_TRUE(a.history(site).empty());
+    EXPECT_EQ(a.history(site).size(), 1u);
     // Records a device transfer left in the window: no file, no location typed yet.
-    const std::int64_t id = a.file(site, Site{"", "01.12.26", ""}, oneVehicle);
-    EXPECT_EQ(a.entry(id).source, "");
-    EXPECT_EQ(a.entry(id).site.location, "Markt") << "the site names the place";
+    const std::int64_t transferred = a.file(site, Site{"", "01.12.26", ""}, oneVehicle);
+    EXPECT_EQ(a.entry(transferred).source, "");
+    EXPECT_EQ(a.entry(transferred).site.location, "Markt") << "the site names the place";
 }
 
 TEST_P(Filing, ImportsAFolderSkippingWhatItCannotFile) {
     for (int seed : {1, 2, 3})
-        writeBytes(dir_ / ("woche" + std::to_string(seed) + ".log"), weekLog(seed, 2000));
+        write("woche" + std::to_string(seed) + ".log", weekLog(seed, 2000));
     // "woche1" once more, as the .spt saved from it, and a broken .spt.
-    writeBytes(dir_ / "woche4.spt", [] {
-        const LoadResult log = readMeasurementBytes("x.log", weekLog(1, 2000));
-        return sptContent(Site{"Kopie", log.startDate.value_or(""), ""}, log.records);
-    }());
-    writeBytes(dir_ / "woche5.spt", "kein Messprotokoll\r\n");
-    writeBytes(dir_ / "notiz.txt", "nicht ablegen");
-    fs::create_directory(dir_ / "unterordner.log");
+    const LoadResult woche1 = readMeasurementBytes("x.log", weekLog(1, 2000));
+    write("woche4.spt", sptContent(Site{"Kopie", *woche1.startDate, ""}, woche1.records));
+    write("woche5.spt", "kein Messprotokoll\r\n");
+    write("notiz.txt", "nicht ablegen");
+    fs::create_directory(dir / "unterordner.log");
 
     Archive a = open();
     const std::int64_t site = a.addSite(named("Markt"));
     std::vector<int> seen;
-    ImportReport first = a.importFolder(site, dir_.string(), [&](const ImportItem&, int done, int) {
+    ImportReport first = a.importFolder(site, dir.string(), [&](const ImportItem&, int done, int) {
         seen.push_back(done);
         return done < 2;
     });
@@ -117,7 +109,7 @@ TEST_P(Filing, ImportsAFolderSkippingWhatItCannotFile) {
     EXPECT_EQ(seen, (std::vector<int>{1, 2}));
     EXPECT_EQ(first.count(ImportOutcome::Filed), 2);
 
-    const ImportReport second = a.importFolder(site, dir_.string());
+    const ImportReport second = a.importFolder(site, dir.string());
     ASSERT_EQ(second.items.size(), 5u);
     const ImportOutcome expected[] = {ImportOutcome::AlreadyFiled, ImportOutcome::AlreadyFiled,
                                       ImportOutcome::Filed, ImportOutcome::AlreadyFiled,
@@ -125,16 +117,12 @@ TEST_P(Filing, ImportsAFolderSkippingWhatItCannotFile) {
     for (std::size_t i = 0; i < 5; ++i)
         EXPECT_EQ(second.items[i].outcome, expected[i]) << second.items[i].file;
     EXPECT_EQ(second.items[3].id, first.items[0].id) << "the .spt repeats woche1.log";
-    EXPECT_EQ(second.items[4].message,
-              "\"" + (dir_ / "woche5.spt").string() + "\": Falsches Format!");
+    EXPECT_EQ(second.items[4].message, "\"" + path("woche5.spt") + "\": Falsches Format!");
     EXPECT_EQ(a.history(site).size(), 3u);
 }
 
 TEST_P(Filing, NewerArchiveIsRefusedAndLeftAsItIs) {
-    {
-        Archive a = open();
-        a.addSite(named("Markt"));
-    }
+    open().addSite(named("Markt"));
     rawSql("UPDATE archive_info SET value = '99' WHERE key = 'schema_version'");
     const std::string before = sqlite() ? readBytes(target_) : std::string();
     try {
@@ -158,23 +146,18 @@ INSTANTIATE_TEST_SUITE_P(Backends, Filing, ::testing::Values(Backend::Sqlite, Ba
                          backendName);
 
 // SQLite files that are no archive of ours.
-TEST(ForeignFile, IsRefusedWithAMessageAndNotTouched) {
-    const fs::path dir =
-        fs::temp_directory_path() / ("korvala_foreign_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    const fs::path good = dir / "gut.sqlite";
+using ForeignFile = TempDirTest;
+
+TEST_F(ForeignFile, IsRefusedWithAMessageAndNotTouched) {
+    const std::string good = path("gut.sqlite");
     {
-        Archive a = Archive::openFile(good.string());
-        a.fileFrom(a.addSite(named("Markt")), [&] {
-            writeBytes(dir / "w.log", weekLog(3, 3000));
-            return (dir / "w.log").string();
-        }());
+        Archive a = Archive::openFile(good);
+        a.fileFrom(a.addSite(named("Markt")), write("w.log", weekLog(3, 3000)));
     }
     const std::string archive = readBytes(good);
     std::string headerless = archive;
     headerless.replace(0, 16, "Kein SQLite mehr");
-    const fs::path other = dir / "fremd.sqlite";
-    runSql("QSQLITE", other.string(), "CREATE TABLE kunden (name TEXT)");
+    runSql("QSQLITE", path("fremd.sqlite"), "CREATE TABLE kunden (name TEXT)");
     const struct {
         const char* name;
         std::string bytes;
@@ -182,14 +165,13 @@ TEST(ForeignFile, IsRefusedWithAMessageAndNotTouched) {
     } cases[] = {
         {"text.sqlite", "Messstelle;v85\r\n", "ist keine Archivdatei oder ist beschädigt"},
         {"kopf.sqlite", headerless, "ist keine Archivdatei oder ist beschädigt"},
-        {"fremd.sqlite", readBytes(other), "ist kein Archiv von Korvala"},
+        {"fremd.sqlite", readBytes(path("fremd.sqlite")), "ist kein Archiv von Korvala"},
         {"halb.sqlite", archive.substr(0, archive.size() / 2), "beschädigt"},
     };
     for (const auto& c : cases) {
-        const fs::path path = dir / c.name;
-        writeBytes(path, c.bytes);
+        write(c.name, c.bytes);
         try {
-            Archive a = Archive::openFile(path.string());
+            Archive a = Archive::openFile(path(c.name));
             // A cut file may still open: its damage shows when the lost pages are read.
             for (const SiteSummary& s : a.siteList())
                 for (const FiledEntry& e : a.history(s.site.id))
@@ -199,9 +181,8 @@ TEST(ForeignFile, IsRefusedWithAMessageAndNotTouched) {
             EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos)
                 << c.name << ": " << e.what();
         }
-        EXPECT_EQ(readBytes(path), c.bytes) << c.name;
+        EXPECT_EQ(readBytes(path(c.name)), c.bytes) << c.name;
     }
-    fs::remove_all(dir);
 }
 
 TEST(ConnectionString, PasswordsAndSeparatorsAreRefused) {
@@ -219,11 +200,10 @@ TEST(ConnectionString, PasswordsAndSeparatorsAreRefused) {
         {"", nullptr},
     };
     for (const auto& c : cases) {
-        if (c.passed) {
+        if (c.passed)
             EXPECT_EQ(postgresConnectOptions(c.given), c.passed);
-            continue;
-        }
-        EXPECT_THROW(postgresConnectOptions(c.given), ArchiveError) << c.given;
+        else
+            EXPECT_THROW(postgresConnectOptions(c.given), ArchiveError) << c.given;
     }
 }
 

@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include <chrono>
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <thread>
@@ -16,97 +17,90 @@ namespace {
 
 using Processes = ArchiveTest;
 
-// `count` program-written .spt files of `records` records each, seeds from `firstSeed` on.
-std::vector<fs::path> sptFiles(const fs::path& folder, const std::string& stem, int firstSeed,
-                               int count, std::int64_t records) {
+// `count` program-written .spt files of `records` records each in `folder`, seeds from
+// `firstSeed` on.
+std::vector<fs::path> sptFiles(const fs::path& folder, int firstSeed, int count,
+                               std::int64_t records) {
     fs::create_directories(folder);
     std::vector<fs::path> files;
     for (int i = 0; i < count; ++i) {
-        files.push_back(folder / (stem + std::to_string(i + 1) + ".spt"));
-        writeBytes(files.back(), weekSpt(static_cast<std::uint64_t>(firstSeed + i), records));
+        files.push_back(folder / ("woche" + std::to_string(i + 1) + ".spt"));
+        std::ofstream(files.back(), std::ios::binary)
+            << weekSpt(static_cast<std::uint64_t>(firstSeed + i), records);
     }
     return files;
 }
 
-// Every filed measurement is its source file, byte for byte; returns the sources.
-std::multiset<std::string> checkEveryEntryWhole(const Archive& a, const fs::path& folder) {
+// Every filed measurement is, byte for byte, its source file in the folder named after its site
+// under `root`; returns the sources.
+std::multiset<std::string> checkEveryEntryWhole(const Archive& a, const fs::path& root) {
     std::multiset<std::string> sources;
     for (const SiteSummary& s : a.siteList())
         for (const FiledEntry& e : a.history(s.site.id)) {
-            EXPECT_EQ(a.sptBytes(e.id), readBytes(folder / e.source)) << e.source;
+            EXPECT_EQ(a.sptBytes(e.id), readBytes(root / s.site.data.name / e.source)) << e.source;
             sources.insert(e.source);
         }
     return sources;
 }
 
 TEST_P(Processes, KilledImportLeavesEveryFileWholeOrAbsent) {
-    const fs::path folder = dir_ / "karte";
-    sptFiles(folder, "woche", 1, 8, 15000);
+    sptFiles(dir / "Markt", 1, 8, 15000);
     open().addSite(named("Markt"));
-    const std::vector<std::string> import = cli({"import", folder.string(), "--site", "Markt"});
+    const std::vector<std::string> import = cli({"import", path("Markt"), "--site", "Markt"});
     for (const int ms : {40, 120, 250}) {
-        const int pid = startCli(import, dir_ / "import.out");
+        const int pid = startCli(import, dir / "import.out");
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
         ::kill(pid, SIGKILL);
         waitCli(pid);
-        const std::multiset<std::string> filed = checkEveryEntryWhole(open(), folder);
+        const std::multiset<std::string> filed = checkEveryEntryWhole(open(), dir);
         EXPECT_EQ(std::set<std::string>(filed.begin(), filed.end()).size(), filed.size());
         if (sqlite()) {
             EXPECT_EQ(rawSql("PRAGMA integrity_check"), "ok");
         }
     }
-    const CliRun rest = runCli(import, dir_);
+    const CliRun rest = runCli(import, dir);
     EXPECT_EQ(rest.code, 0) << rest.err;
-    EXPECT_EQ(checkEveryEntryWhole(open(), folder).size(), 8u);
+    EXPECT_EQ(checkEveryEntryWhole(open(), dir).size(), 8u);
 }
 
 TEST_P(Processes, TwoProgramsFilingAtOnceLoseNothing) {
     // Both start on an archive that does not exist yet, and both folders hold one file alike.
-    const fs::path north = dir_ / "nord", south = dir_ / "sued";
-    sptFiles(north, "n", 10, 5, 4000);
-    sptFiles(south, "s", 20, 5, 4000);
-    for (const fs::path& folder : {north, south})
-        writeBytes(folder / "beide.spt", weekSpt(99, 4000));
-    const int a = startCli(cli({"import", north.string(), "--site", "Nord"}), dir_ / "nord.out");
-    const int b = startCli(cli({"import", south.string(), "--site", "Süd"}), dir_ / "sued.out");
-    EXPECT_EQ(waitCli(a), 0) << readBytes(dir_ / "nord.out.err");
-    EXPECT_EQ(waitCli(b), 0) << readBytes(dir_ / "sued.out.err");
+    sptFiles(dir / "Nord", 10, 5, 4000);
+    sptFiles(dir / "Süd", 20, 5, 4000);
+    write("Nord/beide.spt", weekSpt(99, 4000));
+    write("Süd/beide.spt", weekSpt(99, 4000));
+    const int a = startCli(cli({"import", path("Nord"), "--site", "Nord"}), dir / "nord.out");
+    const int b = startCli(cli({"import", path("Süd"), "--site", "Süd"}), dir / "sued.out");
+    EXPECT_EQ(waitCli(a), 0) << readBytes(dir / "nord.out.err");
+    EXPECT_EQ(waitCli(b), 0) << readBytes(dir / "sued.out.err");
 
-    const Archive archive = open();
-    std::multiset<std::string> sources;
-    for (const SiteSummary& s : archive.siteList())
-        for (const FiledEntry& e : archive.history(s.site.id)) {
-            const fs::path folder = s.site.data.name == "Nord" ? north : south;
-            EXPECT_EQ(archive.sptBytes(e.id), readBytes(folder / e.source));
-            sources.insert(e.source);
-        }
+    const std::multiset<std::string> sources = checkEveryEntryWhole(open(), dir);
     EXPECT_EQ(sources.size(), 11u);
     EXPECT_EQ(sources.count("beide.spt"), 1u);
 }
 
 TEST_P(Processes, CommandLineSaysWhatHappenedWithItsExitCodes) {
-    writeBytes(dir_ / "w.log", weekLog(5, 3000));
-    const std::string log = (dir_ / "w.log").string();
-    CliRun r = runCli(cli({"add", log, "--site", "Markt", "--limit", "30"}), dir_);
+    const std::string log = write("w.log", weekLog(5, 3000));
+    CliRun r = runCli(cli({"add", log, "--site", "Markt", "--limit", "30"}), dir);
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "Abgelegt: Nr. 1 der Messstelle \"Markt\" (01.12.2026 – 07.12.2026)\n");
     EXPECT_EQ(r.err, "Neue Messstelle \"Markt\" angelegt (Höchstgeschwindigkeit 30 km/h).\n");
 
-    writeBytes(dir_ / "v.log", weekLog(6, 3000));
-    r = runCli(cli({"add", (dir_ / "v.log").string(), "--site", "Markt", "--limit", "40"}), dir_);
+    r = runCli(cli({"add", write("v.log", weekLog(6, 3000)), "--site", "Markt", "--limit", "40"}),
+               dir);
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.err,
               "Höchstgeschwindigkeit der Messstelle \"Markt\" von 30 auf 40 km/h geändert, 1 "
               "Messung neu ausgewertet.\n");
 
-    r = runCli(cli({"add", log, "--site", "Neu"}), dir_);
+    r = runCli(cli({"add", log, "--site", "Neu"}), dir);
     EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.err.find("Fehler: Diese Messung ist bereits im Archiv: Nr. 1 der Messstelle "
                          "\"Markt\""),
               std::string::npos)
         << r.err;
 
-    r = runCli(cli({"sites", "--json"}), dir_);
+    r = runCli(cli({"sites", "--json"}), dir);
     ASSERT_EQ(r.code, 0) << r.err;
     const nlohmann::json sites = nlohmann::json::parse(r.out);
     ASSERT_EQ(sites.size(), 1u) << "the site made for the refused file is gone again";
@@ -114,12 +108,9 @@ TEST_P(Processes, CommandLineSaysWhatHappenedWithItsExitCodes) {
     EXPECT_EQ(sites[0]["latest"]["limit"], 40);
     EXPECT_EQ(sites[0]["latest"]["from"], "01.12.2026");
 
-    const CliRun spt =
-        runCli({"spt", log, "--site", "Markt", "-o", (dir_ / "w.spt").string()}, dir_);
-    ASSERT_EQ(spt.code, 0);
-    r = runCli(cli({"export", "1", "-o", (dir_ / "export.spt").string()}), dir_);
+    r = runCli(cli({"export", "1", "-o", path("export.spt")}), dir);
     EXPECT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(readBytes(dir_ / "export.spt"), readBytes(dir_ / "w.spt"));
+    EXPECT_EQ(readBytes(path("export.spt")), open().sptBytes(1));
 
     const struct {
         std::vector<std::string> args;
@@ -128,19 +119,19 @@ TEST_P(Processes, CommandLineSaysWhatHappenedWithItsExitCodes) {
         {{"history", "Unbekannt"}, 1},
         {{"show", "7"}, 1},
         {{"remove", "7"}, 1},
-        {{"export", "1", "-o", (dir_ / "fehlt" / "x.spt").string()}, 3},
-        {{"add", (dir_ / "fehlt.log").string(), "--site", "Markt"}, 2},
+        {{"export", "1", "-o", path("fehlt/x.spt")}, 3},
+        {{"add", path("fehlt.log"), "--site", "Markt"}, 2},
     };
     for (const auto& f : failures) {
-        r = runCli(cli(f.args), dir_);
+        r = runCli(cli(f.args), dir);
         EXPECT_EQ(r.code, f.code) << f.args[0] << ": " << r.err;
         EXPECT_EQ(r.err.rfind("Fehler: ", 0), 0u) << r.err;
     }
-    EXPECT_EQ(runCli({"archive", "sites"}, dir_).code, 1) << "neither --db nor --pg";
+    EXPECT_EQ(runCli({"archive", "sites"}, dir).code, 1) << "neither --db nor --pg";
 
-    r = runCli(cli({"remove", "1"}), dir_);
+    r = runCli(cli({"remove", "1"}), dir);
     EXPECT_EQ(r.code, 0) << r.err;
-    r = runCli(cli({"history", "Markt", "--json"}), dir_);
+    r = runCli(cli({"history", "Markt", "--json"}), dir);
     const nlohmann::json left = nlohmann::json::parse(r.out)["measurements"];
     ASSERT_EQ(left.size(), 1u);
     EXPECT_EQ(left[0]["id"], 2);
@@ -151,26 +142,23 @@ INSTANTIATE_TEST_SUITE_P(Backends, Processes, ::testing::Values(Backend::Sqlite,
 
 // A small disk of its own in a private mount namespace: root may mount there, another user
 // where the kernel allows user namespaces.
-TEST(FullDisk, GivesAMessageAndTheArchiveStaysReadable) {
+using FullDisk = TempDirTest;
+
+TEST_F(FullDisk, GivesAMessageAndTheArchiveStaysReadable) {
     const std::string unshare = ::geteuid() == 0 ? "unshare -m" : "unshare -rm";
     if (std::system((unshare + " true 2>/dev/null").c_str()) != 0)
         GTEST_SKIP() << "no private mount namespace on this machine";
-    const fs::path dir = fs::temp_directory_path() / ("korvala_full_" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    const std::vector<fs::path> files = sptFiles(dir / "karte", "woche", 1, 8, 15000);
+    const std::vector<fs::path> files = sptFiles(dir / "Markt", 1, 8, 15000);
     fs::create_directories(dir / "voll");
     fs::create_directories(dir / "kopie");
     // Each file is filed by its own process; the archive is copied out before the disk goes.
-    std::string script = "set -u; mount -t tmpfs -o size=640k tmpfs '" + (dir / "voll").string() +
-                         "' || exit 97; db='" + (dir / "voll" / "a.sqlite").string() + "'; ";
-    for (const fs::path& f : files)
-        script += std::string(KORVALA_CLI) + " archive --db \"$db\" add '" + f.string() +
-                  "' --site Markt >/dev/null 2>>'" + (dir / "err").string() + "'; echo $? >>'" +
-                  (dir / "codes").string() + "'; ";
-    script += "cp \"$db\"* '" + (dir / "kopie").string() + "/'\n";
-    writeBytes(dir / "voll.sh", script);
-    const int rc = std::system((unshare + " sh '" + (dir / "voll.sh").string() + "'").c_str());
-    ASSERT_EQ(rc, 0) << readBytes(dir / "err");
+    const std::string script =
+        write("voll.sh", "set -u; cd '" + dir.string() +
+                             "'; mount -t tmpfs -o size=640k tmpfs voll || exit 97\n"
+                             "for f in Markt/*.spt; do " KORVALA_CLI
+                             " archive --db voll/a.sqlite add \"$f\" --site Markt >/dev/null "
+                             "2>>err; echo $? >>codes; done\ncp voll/a.sqlite* kopie/\n");
+    ASSERT_EQ(std::system((unshare + " sh '" + script + "'").c_str()), 0) << readBytes(dir / "err");
 
     std::istringstream codes(readBytes(dir / "codes"));
     std::vector<int> exits{std::istream_iterator<int>(codes), std::istream_iterator<int>()};
@@ -187,8 +175,7 @@ TEST(FullDisk, GivesAMessageAndTheArchiveStaysReadable) {
         << readBytes(dir / "err");
 
     const Archive copy = Archive::openFile((dir / "kopie" / "a.sqlite").string());
-    EXPECT_EQ(checkEveryEntryWhole(copy, dir / "karte").size(), filed);
-    fs::remove_all(dir);
+    EXPECT_EQ(checkEveryEntryWhole(copy, dir).size(), filed);
 }
 
 }  // namespace
