@@ -187,7 +187,6 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     BadFiles, CliFails,
     ::testing::Values(FailCase{{"report", "DIR/fehlt.log"}, 2, "kann nicht gelesen werden"},
-                      FailCase{{"json", "DIR/ordner.log"}, 2, "kann nicht gelesen werden"},
                       FailCase{{"analyze", "DIR/notiz.txt"}, 2, "weder eine .spt- noch"},
                       FailCase{{"report", "DIR/upper.LOG"}, 2, "weder"},
                       FailCase{{"json", "DIR/fremd.log"}, 2, "kein Protokoll des Messgeräts"},

@@ -78,7 +78,6 @@ std::string caseName(const ::testing::TestParamInfo<Case>& info) {
 const Case kNumbers[] = {
     // An exact half goes away from zero; 1,005 lies just below its half and goes down.
     {"HalfAwayFromZero", [] { return decimalFixed(48.25, 1); }, "48,3"},
-    {"HalfAwayFromZeroNoPlaces", [] { return decimalFixed(2.5, 0); }, "3"},
     {"NegativeHalf", [] { return decimalFixed(-2.5, 0); }, "−3"},
     {"HalfAtTwoPlaces", [] { return decimalFixed(0.125, 2); }, "0,13"},
     {"BelowItsHalf", [] { return decimalFixed(1.005, 2); }, "1,00"},
@@ -88,18 +87,12 @@ const Case kNumbers[] = {
     // Whole numbers beyond the doubles' integer steps keep their digits.
     {"HugeWholeNumber", [] { return decimalFixed(9007199254740992.0, 0); }, "9007199254740992"},
     {"Percent", [] { return percentText(5.0 / 28); }, "17,9 %"},
-    {"PercentHalf", [] { return percentText(0.0625); }, "6,3 %"},
-    {"PercentWhole", [] { return percentText(1.0); }, "100,0 %"},
     {"Speed", [] { return speedText(47.5); }, "47,5"},
     {"SpeedWhole", [] { return speedText(56.0); }, "56"},
-    {"SpeedWithUnit", [] { return speedUnitText(56.0); }, "56 km/h"},
     {"ComputedSpeed", [] { return speedFixedUnitText(52.666); }, "52,7 km/h"},
     {"DropSigned", [] { return differenceText(-4.0, 1, "km/h"); }, "−4,0 km/h"},
     {"RiseSigned", [] { return differenceText(3.3, 1, "Pp."); }, "+3,3 Pp."},
-    {"SmallRiseSigned", [] { return differenceText(0.05, 1); }, "+0,1"},
     {"RoundsToZeroUnsigned", [] { return differenceText(-0.04, 1); }, "0,0"},
-    {"ZeroUnsigned", [] { return differenceText(0.0, 0); }, "0"},
-    {"Limit", [] { return limitText(50); }, "50 km/h"},
 };
 INSTANTIATE_TEST_SUITE_P(Numbers, FigureText, ::testing::ValuesIn(kNumbers), caseName);
 
@@ -109,10 +102,8 @@ const Case kMissing[] = {
     {"Infinite", [] { return decimalFixed(-kInf, 0); }, "–"},
     {"EmptyDecimal", [] { return decimalFixed(std::nullopt, 1); }, "–"},
     {"EmptyPercent", [] { return percentText(std::nullopt); }, "–"},
-    {"NaNPercent", [] { return percentText(kNaN); }, "–"},
     {"EmptySpeed", [] { return speedText(std::nullopt); }, "–"},
     {"NaNSpeedNoUnit", [] { return speedUnitText(kNaN); }, "–"},
-    {"EmptyComputedSpeed", [] { return speedFixedUnitText(std::nullopt); }, "–"},
     {"EmptyDifference", [] { return differenceText(std::nullopt, 1, "km/h"); }, "–"},
     {"InfiniteDifference", [] { return differenceText(kInf, 1); }, "–"},
     {"EmptyClock", [] { return clockText(std::optional<int>()); }, "–"},
@@ -128,13 +119,11 @@ const Case kMissing[] = {
 INSTANTIATE_TEST_SUITE_P(MissingValue, FigureText, ::testing::ValuesIn(kMissing), caseName);
 
 const Case kTimesAndDays[] = {
-    {"Midnight", [] { return clockText(0); }, "00:00:00"},
     {"LastSecond", [] { return clockText(86399); }, "23:59:59"},
     {"HourMinute", [] { return hourMinuteText(22 * 3600 + 5 * 60 + 59); }, "22:05"},
     {"Hour", [] { return hourText(7); }, "07"},
     {"ClockSpan", [] { return clockSpanText(27000, 34245); }, "07:30:00–09:30:45"},
     {"LastHourSpan", [] { return hourSpanText(23); }, "23:00–24:00"},
-    {"Monday", [] { return weekdayText(0); }, "Montag"},
     {"Sunday", [] { return weekdayText(6); }, "Sonntag"},
     {"ShortThursday", [] { return weekdayShortText(3); }, "Do"},
     {"DateOfDayAcrossTheYear", [] { return measurementDayDateText("28.12.25", 5); }, "01.01.26"},
@@ -150,7 +139,6 @@ INSTANTIATE_TEST_SUITE_P(TimesAndDays, FigureText, ::testing::ValuesIn(kTimesAnd
 const Case kVehicles[] = {
     {"One", [] { return vehiclesText(1); }, "1 Fahrzeug"},
     {"None", [] { return vehiclesText(0); }, "0 Fahrzeuge"},
-    {"Many", [] { return vehiclesText(28); }, "28 Fahrzeuge"},
     {"WithShare", [] { return vehiclesAndShareText(5, 5.0 / 28); }, "5 Fahrzeuge (17,9 %)"},
     {"ShareOverTheLimit", [] { return shareOver(28, 10.0 / 28); }, "35,7 %"},
     {"ShareOfOneVehicle", [] { return shareOver(1, 1.0); }, "100,0 %"},
@@ -196,8 +184,6 @@ const Case kSentences[] = {
      "Entfernte Duplikate: 2 | Abgewiesene Datenzeilen: 1 | "
      "Erster Tag (Tag 1): Fahrzeuge von 07:00 bis 10:59, unvollständig | "
      "Letzter Tag (Tag 3): keine Fahrzeuge, vollständig"},
-    {"GapsHeading", [] { return gapsHeading(); },
-     "Lücken von mindestens 60 Minuten zwischen 06:00 und 22:00"},
     {"DayGaps",
      [] {
          DayAnalysis d;

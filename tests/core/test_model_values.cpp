@@ -46,14 +46,6 @@ TEST(Encoding, UnrepresentableAndBrokenTextBecomesQuestionMarks) {
         EXPECT_EQ(utf8ToCp1252(utf8), cp) << utf8;
 }
 
-TEST(Encoding, CharactersNotBytes) {
-    EXPECT_EQ(utf8Length("Hauptstraße"), 11u);
-    EXPECT_EQ(utf8Left("Äöüßx€yz", 5), "Äöüßx");
-    EXPECT_EQ(utf8Left("Äb", 5), "Äb");
-    EXPECT_EQ(utf8Left("€€", 1), "€");
-    EXPECT_EQ(utf8Left("", 5), "");
-}
-
 TEST(TextUtil, TrimsBlanksAndReplacesLeftToRightWithoutRescanning) {
     EXPECT_EQ(trimBlanks("  a b  "), "a b");
     EXPECT_EQ(trimBlanks("\r\na\r\n"), "\r\na\r\n");

@@ -86,12 +86,12 @@ inline std::string readBytes(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Hand-checked inputs and expected outputs, beside the tests in the source tree.
-inline std::string goldenPath(const std::string& name) {
-    return (fs::path(KORVALA_DATA_DIR).parent_path() / "tests/core/golden" / name).string();
+// Hand-checked inputs and expected outputs, beside the tests of `suite` in the source tree.
+inline std::string goldenPath(const std::string& name, const std::string& suite = "core") {
+    return (fs::path(KORVALA_DATA_DIR).parent_path() / "tests" / suite / "golden" / name).string();
 }
-inline std::string golden(const std::string& name) {
-    return readBytes(goldenPath(name));
+inline std::string golden(const std::string& name, const std::string& suite = "core") {
+    return readBytes(goldenPath(name, suite));
 }
 
 // A fresh folder per test, removed afterwards whatever the test left in it. Others may enter it:
