@@ -156,6 +156,14 @@ TEST(AnalysisExceedance, VerdictFromTheV85OfEachDay) {
 
 // ---- the week ----------------------------------------------------------------------------
 
+TEST(AnalysisWeek, WeekdaysFromTheDayCount) {
+    // Day 0 of the count, 30.12.1899, was a Saturday; 01.12.26 a Tuesday.
+    EXPECT_EQ(weekdayOfDayCount(0), 5);
+    EXPECT_EQ(weekdayOfDayCount(-1), 4);
+    EXPECT_EQ(weekdayOfDayCount(-6), 6);
+    EXPECT_EQ(weekdayOfMeasurementDay("01.12.26", 7), 0);
+}
+
 TEST(AnalysisWeek, CompleteDaysGiveTheAverages) {
     const auto a = run(week({fullDay(2, 1), fullDay(8), fullDay(0, 0, 22), fullDay(4)}));
     EXPECT_EQ((std::array{a.days[0].complete, a.days[1].complete, a.days[2].complete}),

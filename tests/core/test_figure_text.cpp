@@ -192,6 +192,8 @@ const Case kSentences[] = {
          return dayGapsText(d);
      },
      "Tag 4: 07:30:00–09:30:00, 13:53:20–15:00:00"},
+    {"GapsHeading", [] { return gapsHeading(); },
+     "Lücken von mindestens 60 Minuten zwischen 06:00 und 22:00"},
     {"ImplausibleHeading", [] { return implausibleHeading(2); },
      "Unplausible Geschwindigkeiten (unter 5 oder ab 200 km/h): 2"},
     {"ImplausibleCap",
