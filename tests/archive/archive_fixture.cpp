@@ -32,16 +32,19 @@ int spawnCli(const std::vector<std::string>& args, const fs::path& out, const fs
     return rc == 0 ? pid : -1;
 }
 
-std::string stateValue(const std::string& key) {
+// The connection string of the test server, empty when no server was started for this run.
+std::string pgServer() {
     const char* state = std::getenv("KORVALA_PG_STATE");
-    if (!state)
-        return {};
-    std::ifstream in(state);
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind(key + "=", 0) == 0)
-            return line.substr(key.size() + 1);
+    std::ifstream in(state ? state : "");
+    for (std::string line; std::getline(in, line);)
+        if (line.starts_with("conninfo="))
+            return line.substr(std::string_view("conninfo=").size());
     return {};
+}
+
+// Runs `sql` on the test server's maintenance database.
+void pgAdmin(const std::string& sql) {
+    runSql("QPSQL", pgServer() + " dbname=postgres", sql);
 }
 
 }  // namespace
@@ -79,14 +82,6 @@ int waitCli(int pid) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string pgServer() {
-    return stateValue("conninfo");
-}
-
-void pgAdmin(const std::string& sql) {
-    runSql("QPSQL", pgServer() + " dbname=postgres", sql);
-}
-
 void ArchiveTest::SetUp() {
     TempDirTest::SetUp();
     if (sqlite()) {
@@ -112,16 +107,9 @@ Archive ArchiveTest::open() const {
     return sqlite() ? Archive::openFile(target_) : Archive::openServer(target_);
 }
 
-std::vector<std::string> ArchiveTest::where() const {
-    return {sqlite() ? "--db" : "--pg", target_};
-}
-
 std::vector<std::string> ArchiveTest::cli(std::vector<std::string> args) const {
-    std::vector<std::string> all = {"archive"};
-    const std::vector<std::string> w = where();
-    all.insert(all.end(), w.begin(), w.end());
-    all.insert(all.end(), args.begin(), args.end());
-    return all;
+    args.insert(args.begin(), {"archive", sqlite() ? "--db" : "--pg", target_});
+    return args;
 }
 
 std::string ArchiveTest::rawSql(const std::string& sql) const {

@@ -48,13 +48,9 @@ int startCli(const std::vector<std::string>& args, const fs::path& out);
 // Waits for `pid` and returns its exit code (-1 when killed).
 int waitCli(int pid);
 
-// The connection string of the test server, empty when no server was started for this run.
-std::string pgServer();
 // Runs `sql` on a database of `driver` (QSQLITE: a file, QPSQL: a connection string) over a
 // connection of its own; returns the first value of the first row.
 std::string runSql(const char* driver, const std::string& target, const std::string& sql);
-// Runs `sql` on the test server's maintenance database.
-void pgAdmin(const std::string& sql);
 
 class ArchiveTest : public TempDirTest, public ::testing::WithParamInterface<Backend> {
   protected:
@@ -64,8 +60,7 @@ class ArchiveTest : public TempDirTest, public ::testing::WithParamInterface<Bac
     bool sqlite() const { return GetParam() == Backend::Sqlite; }
     // The archive of this test, opened anew on every call as another program would.
     Archive open() const;
-    // --db FILE or --pg CONNINFO
-    std::vector<std::string> where() const;
+    // korvala-cli's arguments for `args` on this archive: archive --db FILE or --pg CONNINFO.
     std::vector<std::string> cli(std::vector<std::string> args) const;
     // A raw connection to the archive's database, for what the program never does itself;
     // returns the first value of the first row.

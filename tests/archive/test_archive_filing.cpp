@@ -186,25 +186,15 @@ TEST_F(ForeignFile, IsRefusedWithAMessageAndNotTouched) {
 }
 
 TEST(ConnectionString, PasswordsAndSeparatorsAreRefused) {
-    const struct {
-        const char* given;
-        const char* passed;  // nullptr: refused
-    } cases[] = {
-        {"host=/run/postgresql dbname=korvala", "host=/run/postgresql dbname=korvala"},
-        {"verkehr", "service=verkehr"},
-        {"  service=verkehr ", "service=verkehr"},
-        {"host=server options='-c password=x'", "host=server options='-c password=x'"},
-        {"host=server password=geheim", nullptr},
-        {"host=server password = 'ge heim'", nullptr},
-        {"host=server;dbname=korvala", nullptr},
-        {"", nullptr},
-    };
-    for (const auto& c : cases) {
-        if (c.passed)
-            EXPECT_EQ(postgresConnectOptions(c.given), c.passed);
-        else
-            EXPECT_THROW(postgresConnectOptions(c.given), ArchiveError) << c.given;
-    }
+    for (const auto& [given, passed] : std::vector<std::pair<std::string, std::string>>{
+             {"host=/run/postgresql dbname=korvala", "host=/run/postgresql dbname=korvala"},
+             {"verkehr", "service=verkehr"},
+             {"  service=verkehr ", "service=verkehr"},
+             {"host=server options='-c password=x'", "host=server options='-c password=x'"}})
+        EXPECT_EQ(postgresConnectOptions(given), passed);
+    for (const char* refused : {"host=server password=geheim", "host=server password = 'ge heim'",
+                                "host=server;dbname=korvala", ""})
+        EXPECT_THROW(postgresConnectOptions(refused), ArchiveError) << refused;
 }
 
 }  // namespace
