@@ -168,13 +168,6 @@ TEST_F(SessionTest, ASecondLoadReCaptionsTheDaysAndTakesItsOwnCounts) {
     EXPECT_EQ(s.duplicatesDropped(), 0);
     EXPECT_EQ(s.panel(5), "0");
     EXPECT_EQ(s.linesRejected(), 0);
-
-    // Day 1 of a single vehicle leaves the dashes of a fresh session.
-    Session one(kToday);
-    ASSERT_EQ(one.openFile(write("e.log", logLine(9, 0, 0, "50"))).outcome, LoadOutcome::Loaded);
-    EXPECT_TRUE(one.formatError());
-    EXPECT_EQ(one.lbl_ds(), "1");
-    EXPECT_EQ(one.lbl_vmin(), "--");
 }
 
 TEST_F(SessionTest, AFailedOpenLeavesEverythingAsItWas) {

@@ -113,18 +113,6 @@ TEST(DayStatistics, TenKmhClassesBelow300AndHoursFromTheSecondRecordsHour) {
         (Calls{{2, "Datensatz"}, {4, "wird geladen."}, {3, "7"}, {2, "Datensätze"}, {4, ""}}));
 }
 
-TEST(DayStatistics, WithoutASecondRecordTheHoursStartAtMidnight) {
-    for (const Table& day : {Table{}, closed({}), closed({rec(1, 14, 0, 0, 80)})}) {
-        NullStatusSink sink;
-        const DayStats s = dayStatistics(day, sink);
-        EXPECT_EQ(s.firstHour, 0);
-        EXPECT_EQ(s.hourLabel[0], "01:00");
-        EXPECT_EQ(s.hourLabel[23], "00:00");
-        EXPECT_EQ(s.hourCount[14], s.vehicles);
-        EXPECT_EQ(s.classUpper.size(), static_cast<std::size_t>(s.vehicles));
-    }
-}
-
 TEST(DayStatistics, TalliesSaturateAt32767) {
     Table many(40000, rec(1, 10, 0, 0, 55));
     many.push_back(rec(2, 11, 0, 0, 120));
