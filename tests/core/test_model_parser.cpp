@@ -37,13 +37,10 @@ TEST(Parser, WhatEachLineLeavesAtItsIndex) {
         // A failing field keeps what was set before it.
         {false, "5,12:00:01", FormatError, idOnly(5, noon)},
         {false, "5,25:00:00,38", FormatError, idOnly(5)},
-        {false, "5,,38", FormatError, idOnly(5)},
         {false, "5", FormatError, idOnly(5)},
         // A bad record number goes to the caller silently; the table has grown to the index.
         {false, "x,12:00:01,38", CallerError, Measurement{}},
         {false, "", CallerError, Measurement{}},
-        {false, "1.5,12:00:01,38", CallerError, Measurement{}},
-        {false, "99999999999,12:00:01,38", CallerError, Measurement{}},
         // Log lines are numbered by their index; only the prefix's length matters.
         {true, "/03/12/2026/16:17:46,47", Ok, rec(0, 16, 17, 46, 47)},
         {true, "xxxxxxxxxxxx16:17:46,47", Ok, rec(0, 16, 17, 46, 47)},
