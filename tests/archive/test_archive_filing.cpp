@@ -158,6 +158,9 @@ TEST_F(ForeignFile, IsRefusedWithAMessageAndNotTouched) {
     std::string headerless = archive;
     headerless.replace(0, 16, "Kein SQLite mehr");
     runSql("QSQLITE", path("fremd.sqlite"), "CREATE TABLE kunden (name TEXT)");
+    // A row whose stored measurement no longer unpacks to the size filed with it.
+    fs::copy_file(good, path("zeile.sqlite"));
+    runSql("QSQLITE", path("zeile.sqlite"), "UPDATE measurements SET spt_size = spt_size + 1");
     const struct {
         const char* name;
         std::string bytes;
@@ -167,6 +170,8 @@ TEST_F(ForeignFile, IsRefusedWithAMessageAndNotTouched) {
         {"kopf.sqlite", headerless, "ist keine Archivdatei oder ist beschädigt"},
         {"fremd.sqlite", readBytes(path("fremd.sqlite")), "ist kein Archiv von Korvala"},
         {"halb.sqlite", archive.substr(0, archive.size() / 2), "beschädigt"},
+        {"zeile.sqlite", readBytes(path("zeile.sqlite")),
+         "Die Messung Nr. 1 im Archiv ist beschädigt."},
     };
     for (const auto& c : cases) {
         write(c.name, c.bytes);
