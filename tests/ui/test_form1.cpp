@@ -1,9 +1,16 @@
-// The main window itself: the site fields, the day selection across the four pages and the day
-// grids, when the report is rebuilt, the transfer frame and the splash.
+// The main window itself: the site fields, the day selection across the pages, the day grids, the
+// report, the charts and their printing, the transfer frame and the splash.
 
+#include <QBarCategoryAxis>
+
+#include "output/print/printer_choice.h"
 #include "test_form1_support.h"
+#include "ui/chart_wiring.h"
 #include "ui/day_buttons.h"
 #include "ui/day_grid_model.h"
+#include "ui/druck.h"
+#include "ui/hour_chart.h"
+#include "ui/speed_chart.h"
 #include "ui/splash.h"
 
 using namespace korvala;
@@ -20,16 +27,17 @@ QString report(Form1& f) {
     return f.rtf->toPlainText();
 }
 
-QStringList rowsOf(const DayGridModel& m) {
-    QStringList rows;
-    for (int r = 0; r < m.rowCount(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < m.columnCount(); ++c) {
-            cells << m.data(m.index(r, c)).toString();
-        }
-        rows << cells.join(QLatin1Char('|'));
+// A day whose counting starts at 07:00: slot i counts i + 1 vehicles in the hour ending at
+// 08:00 + i.
+DayStats sampleDay() {
+    DayStats stats;
+    stats.firstHour = 7;
+    for (int i = 0; i < 24; ++i) {
+        stats.hourCount[i] = static_cast<std::int16_t>(i + 1);
+        stats.hourLabel[i] =
+            QStringLiteral("%1:00").arg((8 + i) % 24, 2, 10, QLatin1Char('0')).toStdString();
     }
-    return rows;
+    return stats;
 }
 
 }  // namespace
@@ -38,102 +46,67 @@ class TestForm1 : public QObject {
     Q_OBJECT
 
   private slots:
-    // With an input method (dead keys, compose, ibus) the field receives the typed text as an
-    // input method event instead of a key press, and pasted text comes without any key; the data
-    // are changed all the same.
-    void typingMarksUnsaved_data() {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<int>("key");  // 0: input method commit, -1: still composing, -2: pasted
-        for (const char* field : {"Text3", "Text4", "Text5"}) {
-            QTest::addRow("%s, letter", field) << field << int(Qt::Key_A);
-            QTest::addRow("%s, cursor key", field) << field << int(Qt::Key_Left);
-            QTest::addRow("%s, composed character", field) << field << 0;
-            QTest::addRow("%s, still composing", field) << field << -1;
-            QTest::addRow("%s, pasted", field) << field << -2;
-        }
-    }
-    void typingMarksUnsaved() {
-        QFETCH(QString, field);
-        QFETCH(int, key);
-        WindowFixture fx;
-        QWidget* w = fx.form->findChild<QWidget*>(field);
-        // Focus handling may send empty input method events; they are no typing.
-        QInputMethodEvent nothing;
-        QApplication::sendEvent(w, &nothing);
-        QVERIFY(fx.form->session().saved());
-        if (key > 0) {
-            QTest::keyClick(w, static_cast<Qt::Key>(key));
-        } else if (key == -2) {
-            QApplication::clipboard()->setText(QString::fromUtf8("é"));
-            QMetaObject::invokeMethod(w, "paste");
-        } else {
-            QInputMethodEvent typed(key < 0 ? QString::fromUtf8("´") : QString(), {});
-            typed.setCommitString(key < 0 ? QString() : QString::fromUtf8("é"));
-            QApplication::sendEvent(w, &typed);
-        }
-        QVERIFY(!fx.form->session().saved());
-        const korvala::Site& site = fx.form->session().site();
-        const std::string& text = field == "Text3"   ? site.location
-                                  : field == "Text4" ? site.startDate
-                                                     : site.remark;
-        QCOMPARE(QString::fromStdString(text).contains(QString::fromUtf8("é")),
-                 key == 0 || key == -2);
-    }
-
-    void remarkKeepsCrLf() {
+    // Every way the user's text reaches a site field marks the data unsaved: a key press (even one
+    // that changes nothing), an input method's commit or composing (dead keys, compose, ibus send
+    // no key press), pasting. Empty input method events (focus handling) are no typing.
+    void everyEditMarksUnsaved() {
         WindowFixture fx;
         Form1& f = *fx.form;
-        QTest::keyClicks(f.Text5, QStringLiteral("X"));
+        QApplication::clipboard()->setText(QString::fromUtf8("é"));
+        QInputMethodEvent nothing, composing(QString::fromUtf8("´"), {}), committed;
+        committed.setCommitString(QString::fromUtf8("é"));
+        for (QWidget* w : {static_cast<QWidget*>(f.Text3), static_cast<QWidget*>(f.Text4),
+                           static_cast<QWidget*>(f.Text5)}) {
+            const std::vector<std::function<void()>> edits = {
+                [w] { QTest::keyClick(w, Qt::Key_A); }, [w] { QTest::keyClick(w, Qt::Key_Left); },
+                [w, &composing] { QApplication::sendEvent(w, &composing); },
+                [w, &committed] { QApplication::sendEvent(w, &committed); },
+                [w] { QMetaObject::invokeMethod(w, "paste"); }};
+            f.session().discardChanges();
+            QApplication::sendEvent(w, &nothing);
+            QVERIFY(f.session().saved());
+            for (std::size_t i = 0; i < edits.size(); ++i) {
+                f.session().discardChanges();
+                edits[i]();
+                QVERIFY2(!f.session().saved(), qPrintable(w->objectName() + QString::number(i)));
+            }
+        }
+        // A line break in the remark is a CR LF, as in the file.
         QTest::keyClick(f.Text5, Qt::Key_Return);
-        QTest::keyClicks(f.Text5, QStringLiteral("Y"));
-        QCOMPARE(f.session().site().remark, std::string("X\r\nY"));
-        // A remark that comes from the session shows one line per line.
-        f.session().setRemark("eins\r\nzwei");
-        f.refreshSiteFields();
-        QCOMPARE(f.Text5->toPlainText(), QStringLiteral("eins\nzwei"));
-        QCOMPARE(f.session().site().remark, std::string("eins\r\nzwei"));
+        const korvala::Site& site = f.session().site();
+        QCOMPARE(site.location, std::string("ééa"));
+        QCOMPARE(site.startDate, std::string("06.12.26ééa"));
+        QCOMPARE(site.remark, std::string("éé\r\na"));
     }
 
-    void startDateCheck_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("reason");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<bool>("message");
-        const int tab = Qt::TabFocusReason;
-        QTest::newRow("long year, Tab key") << "3.12.2026" << -1 << "03.12.26" << false;
-        QTest::newRow("already normal") << "01.02.05" << tab << "01.02.05" << false;
-        QTest::newRow("no such day") << "31.02.26" << tab << kTodayText << true;
-        QTest::newRow("empty") << "" << int(Qt::MouseFocusReason) << kTodayText << true;
-        QTest::newRow("text") << "gestern" << tab << kTodayText << true;
-        // A message box or menu taking the focus is no leaving of the field.
-        QTest::newRow("popup") << "gestern" << int(Qt::PopupFocusReason) << "gestern" << false;
-    }
+    // The date is checked when the field is left (its normal form is the session's business),
+    // not when a message box or menu takes the focus.
     void startDateCheck() {
-        QFETCH(QString, typed);
-        QFETCH(int, reason);
-        QFETCH(QString, shown);
-        QFETCH(bool, message);
         WindowFixture fx;
         Form1& f = *fx.form;
-        f.Text4->clear();
-        QTest::keyClicks(f.Text4, typed);
-        if (reason < 0) {
-            f.show();
-            QApplication::setActiveWindow(&f);
-            QVERIFY(QTest::qWaitForWindowActive(&f));
-            f.Text4->setFocus();
-            QTest::keyClick(f.Text4, Qt::Key_Tab);
-            QVERIFY(!f.Text4->hasFocus());
-        } else {
-            loseFocus(f.Text4, static_cast<Qt::FocusReason>(reason));
-        }
-        QCOMPARE(f.Text4->text(), shown);
-        QCOMPARE(QString::fromStdString(f.session().site().startDate), shown);
-        QCOMPARE(fx.dialogs.messages(),
-                 message ? QStringList{QStringLiteral("Falsche Datums-Format!")} : QStringList{});
-        if (reason != Qt::PopupFocusReason) {
-            QVERIFY(report(f).contains(QStringLiteral("Beginn der Messung:\t") + shown));
-        }
+        const auto type = [&f](const QString& text) {
+            f.Text4->clear();
+            QTest::keyClicks(f.Text4, text);
+        };
+        type(QStringLiteral("gestern"));
+        loseFocus(f.Text4, Qt::PopupFocusReason);
+        QCOMPARE(f.Text4->text(), QStringLiteral("gestern"));
+        QVERIFY(fx.dialogs.messages().isEmpty());
+        type(QStringLiteral("31.02.26"));
+        loseFocus(f.Text4, Qt::MouseFocusReason);
+        QCOMPARE(fx.dialogs.messages(), QStringList{QStringLiteral("Falsche Datums-Format!")});
+        QCOMPARE(f.Text4->text(), kTodayText);
+        QCOMPARE(QString::fromStdString(f.session().site().startDate), kTodayText);
+        type(QStringLiteral("3.12.2026"));
+        f.show();
+        QApplication::setActiveWindow(&f);
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        f.Text4->setFocus();
+        QTest::keyClick(f.Text4, Qt::Key_Tab);
+        QVERIFY(!f.Text4->hasFocus());
+        QCOMPARE(f.Text4->text(), QStringLiteral("03.12.26"));
+        QCOMPARE(fx.dialogs.messages().size(), 1);
+        QVERIFY(report(f).contains(QStringLiteral("Beginn der Messung:\t03.12.26")));
     }
 
     // The report follows the site fields when the remark is left and when the grid's row
@@ -151,7 +124,6 @@ class TestForm1 : public QObject {
         const QString before = report(f);
         QTest::mouseClick(f.cmd_today, Qt::LeftButton);
         QCOMPARE(f.Text4->text(), kTodayText);
-        QCOMPARE(QString::fromStdString(f.session().site().startDate), kTodayText);
         QVERIFY(f.session().saved());
         QCOMPARE(report(f), before);
 
@@ -163,15 +135,14 @@ class TestForm1 : public QObject {
         QVERIFY(report(f).contains(QStringLiteral("Ort:\t\tNeu")));
     }
 
-    // A load fills the statistics, grids and day buttons; a second load keeps the chosen day.
-    void loadFillsDayViews() {
+    // A load fills the statistics, grids and day buttons. A day button evaluates only on its own
+    // page, and then every page's row shows that day (the rows of the other pages only check
+    // their own button). A second load keeps the chosen day.
+    void loadAndDaySelection() {
         WindowFixture fx;
         Form1& f = *fx.form;
         QVERIFY(!f.act_save->isEnabled() && !f.act_saveas->isEnabled());
-        QVERIFY(!f.act_export->isEnabled());
         fx.open(QStringLiteral("drei.log"), threeDayLog());
-        QVERIFY(fx.dialogs.messages().isEmpty());
-        QCOMPARE(f.Text4->text(), QStringLiteral("03.12.26"));
         QCOMPARE(f.lbl_ds->text(), QStringLiteral("3"));
         // The first record of a day takes part in the highest speed only.
         QCOMPARE(f.lbl_vmin->text(), QStringLiteral("55 km/h"));
@@ -179,7 +150,6 @@ class TestForm1 : public QObject {
         const std::array<int, 4> rows = {3, 2, 2, 0};
         for (std::size_t i = 0; i < f.MSFlex.size(); ++i) {
             QCOMPARE(f.gridModels[i]->rowCount(), i < rows.size() ? rows[i] : 0);
-            QCOMPARE(f.MSFlex[i]->isHidden(), i != 0);
         }
         for (DayButtons* row : rowsByTag(f)) {
             QCOMPARE(row->button(0)->text(), QStringLiteral("03.12.26"));
@@ -190,51 +160,42 @@ class TestForm1 : public QObject {
         QVERIFY(QApplication::overrideCursor() == nullptr);
         QVERIFY(report(f).contains(QStringLiteral("Messungen:\t\t3")));
 
-        f.Tage0->button(2)->click();
+        QSignalSpy shown(&f, &Form1::dayShown);
+        int day = 0;
+        for (int tab = 0; tab < 4; ++tab) {
+            f.SSTab1->setCurrentIndex(tab);
+            const int next = (day + 2) % 3;
+            for (int other = 0; other < 4; ++other) {
+                if (other != tab) {
+                    rowsByTag(f)[std::size_t(other)]->button(next)->click();
+                }
+            }
+            QCOMPARE(shown.size(), tab);
+            QCOMPARE(rowsByTag(f)[std::size_t(tab)]->checkedIndex(), day);
+            rowsByTag(f)[std::size_t(tab)]->button(next)->click();
+            day = next;
+            QCOMPARE(shown.size(), tab + 1);
+            for (DayButtons* row : rowsByTag(f)) {
+                QCOMPARE(row->checkedIndex(), day);
+            }
+            for (int i = 0; i < 7; ++i) {
+                QCOMPARE(f.MSFlex[std::size_t(i)]->isHidden(), i != day);
+            }
+            QCOMPARE(f.lbl_ds->text(), QString::number(day == 0 ? 3 : 2));
+            QCOMPARE(f.Frame1->title().simplified(),
+                     QStringLiteral("Statistik Tag %1").arg(day + 1));
+            QVERIFY(report(f).contains(QStringLiteral("Tag: %1").arg(day + 1)));
+        }
+
         fx.open(QStringLiteral("zwei.spt"), smallSpt());
-        // The statistics are those of day 1 again; selection, frame and grid stay on day 3.
+        // The statistics are those of day 1 again; selection, frame and grid stay on day 3, and
+        // nothing of the old day 3 survives in its grid.
         QCOMPARE(f.lbl_ds->text(), QStringLiteral("3"));
         QCOMPARE(f.Frame1->title().simplified(), QStringLiteral("Statistik Tag 3"));
         QCOMPARE(f.Tage0->checkedIndex(), 2);
         QVERIFY(!f.MSFlex[2]->isHidden());
-        // The new measurement has one day: nothing of the old day 3 survives in its grid.
         QCOMPARE(f.gridModels[2]->rowCount(), 0);
         QVERIFY(!f.Tage0->button(2)->isEnabled());
-    }
-
-    void dayClickOnlyOnItsOwnTab_data() {
-        QTest::addColumn<int>("currentTab");
-        QTest::addColumn<int>("clickedRow");
-        for (int tab = 0; tab < 4; ++tab) {
-            for (int row = 0; row < 4; ++row) {
-                QTest::addRow("tab %d, row of tab %d", tab, row) << tab << row;
-            }
-        }
-    }
-    void dayClickOnlyOnItsOwnTab() {
-        QFETCH(int, currentTab);
-        QFETCH(int, clickedRow);
-        const bool evaluates = currentTab == clickedRow;
-        WindowFixture fx;
-        Form1& f = *fx.form;
-        fx.open(QStringLiteral("drei.log"), threeDayLog());
-        f.SSTab1->setCurrentIndex(currentTab);
-        QSignalSpy shown(&f, &Form1::dayShown);
-        rowsByTag(f)[std::size_t(clickedRow)]->button(1)->click();
-        QCOMPARE(shown.size(), evaluates ? 1 : 0);
-        const int day = evaluates ? 1 : 0;
-        // A click elsewhere checks only the clicked button of its own row.
-        for (DayButtons* row : rowsByTag(f)) {
-            if (evaluates || row == rowsByTag(f)[std::size_t(currentTab)]) {
-                QCOMPARE(row->checkedIndex(), day);
-            }
-        }
-        for (int i = 0; i < 7; ++i) {
-            QCOMPARE(f.MSFlex[std::size_t(i)]->isHidden(), i != day);
-        }
-        QCOMPARE(f.lbl_ds->text(), evaluates ? QStringLiteral("2") : QStringLiteral("3"));
-        QCOMPARE(f.Frame1->title().simplified(), QStringLiteral("Statistik Tag %1").arg(day + 1));
-        QCOMPARE(report(f).contains(QStringLiteral("Tag: 2")), evaluates);
     }
 
     // A row shows the record's position in the day (records without a speed leave gaps), its
@@ -250,13 +211,83 @@ class TestForm1 : public QObject {
         DayGridModel m;
         QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
         m.fill(&t);
-        QCOMPARE(rowsOf(m), (QStringList{"1|08:00:00|45 km/h ", "2|16:17:46|47,5 km/h ",
-                                         "5|03.12.2026 08:00:05|120 km/h "}));
+        QCOMPARE(m.rowCount(), 3);
+        QCOMPARE(m.data(m.index(1, 2)).toString(), QStringLiteral("47,5 km/h "));
+        QCOMPARE(m.data(m.index(2, 0)).toString(), QStringLiteral("5"));
+        QCOMPARE(m.data(m.index(2, 1)).toString(), QStringLiteral("03.12.2026 08:00:05"));
         t.resize(1);  // a table shrunk behind the model's back is not read beyond its end
         QVERIFY(!m.data(m.index(2, 2)).isValid());
         const Table empty{Measurement{}};
         m.fill(&empty);
         QCOMPARE(m.rowCount(), 0);
+    }
+
+    // The length bar (VScroll2) sets how many hours follow the first one shown, the start bar
+    // (HScroll2) which hour comes first; a longer window pulls the start back. The rows of a
+    // window are the chart data's own business.
+    void hourWindow() {
+        HourChart chart;
+        chart.setStats(sampleDay());
+        QCOMPARE(chart.rowLabels().size(), 24);
+        chart.VScroll2()->setValue(0);
+        chart.HScroll2()->setValue(20);
+        QCOMPARE(chart.rowLabels(), QStringList{QStringLiteral("04:00")});
+        chart.VScroll2()->setValue(10);
+        QCOMPARE(chart.HScroll2()->maximum(), 14);
+        QCOMPARE(chart.rowLabels().first(), QStringLiteral("22:00"));
+        QCOMPARE(chart.rowValues().first(), 15);
+        auto* axis = qobject_cast<QBarCategoryAxis*>(
+            chart.chartView()->chart()->axes(Qt::Horizontal).value(0));
+        QCOMPARE(axis->count(), 11);
+    }
+
+    void chartsFollowEveryEvaluationAndKeepTheirTypes() {
+        WindowFixture fx;
+        const ChartViews views = wireChartsAndPrinting(*fx.form);
+        fx.open(QStringLiteral("drei.log"), threeDayLog());
+        QCOMPARE(views.speed->columnLabels().size(), 3);  // 45, 55 and 62 km/h
+        QCOMPARE(views.hour->rowValues().first(), int(fx.form->session().stats().hourCount[0]));
+
+        QTest::mouseClick(fx.form->cmd_pie, Qt::LeftButton);
+        QTest::mouseClick(fx.form->cmd_line1, Qt::LeftButton);
+        views.hour->VScroll2()->setValue(4);
+        fx.form->showDay(1, 0);
+        QCOMPARE(views.speed->chartType(), chart_type::Pie);
+        QCOMPARE(views.hour->chartType(), chart_type::Line);
+        QCOMPARE(views.hour->rowLabels().size(), 5);
+        QCOMPARE(views.speed->columnLabels().first(), QStringLiteral(" 30 - 39 km/h  1 KFZ  "));
+        QTest::mouseClick(fx.form->cmd_bar, Qt::LeftButton);
+        QTest::mouseClick(fx.form->cmd_bar1, Qt::LeftButton);
+        QCOMPARE(views.speed->chartType(), chart_type::Bar);
+        QCOMPARE(views.hour->chartType(), chart_type::Bar);
+    }
+
+    // The chart buttons show the chart in the preview (the speed chart at half size), which
+    // prints it; the report button prints the report text.
+    void printButtonsPrintToTheChosenPdf() {
+        WindowFixture fx;
+        QString target;
+        wireChartsAndPrinting(*fx.form, [&](QPrinter& printer, QWidget*) {
+            usePdfFile(printer, target);
+            return true;
+        });
+        fx.open(QStringLiteral("drei.log"), threeDayLog());
+        QVector<int> divisors;
+        fx.dialogs.onModal = [&](QDialog& dialog) {
+            divisors << qobject_cast<Druck*>(&dialog)->faktor();
+            qobject_cast<Druck*>(&dialog)->Command1()->click();
+        };
+        for (QToolButton* button :
+             {fx.form->cmd_printCh1, fx.form->cmd_printCh2, fx.form->cmd_printProtokoll}) {
+            target = fx.dir.filePath(button->objectName() + QStringLiteral(".pdf"));
+            QTest::mouseClick(button, Qt::LeftButton);
+            QCOMPARE(print_test::pageCount(target), 1);
+        }
+        QCOMPARE(divisors, (QVector<int>{2, 1}));
+        const QString speedChart = fx.dir.filePath(QStringLiteral("cmd_printCh1.pdf"));
+        QVERIFY(
+            print_test::pageLines(speedChart, 1).join('|').contains(QStringLiteral("50 - 59 k")));
+        QVERIFY(print_test::pageLines(target, 1).contains(QStringLiteral("Messungen: 3")));
     }
 
     void watchdogHidesTransferFrame() {
