@@ -1,7 +1,6 @@
 #pragma once
-// Shared set-up of the window tests: a window without splash, a pinned "today", a program folder
-// in a temporary directory, scripted dialogs, small measurement files of our own, and printed PDF
-// files read back with poppler-utils.
+// Shared set-up of the window tests: a window without splash, a pinned "today", a program folder in
+// a temporary directory, scripted dialogs, our own measurement files, PDFs read with poppler-utils.
 
 #include <QPrinter>
 #include <QtTest>
