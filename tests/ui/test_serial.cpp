@@ -224,6 +224,12 @@ class TestSerial : public QObject {
         QCOMPARE(filledRecords(f.session().records()).size(), 3000);
         QTest::qWait(300);
         QCOMPARE(sim.commands(), QByteArray("r\nr\n"));
+
+        // Saved under a name, the received measurement can be saved in place from now on.
+        d.typeLocation(QStringLiteral("Nord"));
+        d.dialogs.fileAnswers.push_back(d.dir.filePath(QStringLiteral("nord.spt")));
+        f.act_saveas->trigger();
+        QVERIFY(f.session().saved() && f.act_save->isEnabled());
     }
 };
 
