@@ -135,16 +135,6 @@ bool looksLikeDate(const char* p, const char* end) {
 
 }  // namespace
 
-std::optional<Timestamp> Timestamp::fromDate(int year, int month, int day, int h, int m, int s) {
-    if (month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month))
-        return std::nullopt;
-    if (h < 0 || h > 23 || m < 0 || m > 59 || s < 0 || s > 59)
-        return std::nullopt;
-    const std::int64_t days =
-        daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) + kEpochShift;
-    return fromDayAndTime(days, h, m, s);
-}
-
 void Timestamp::date(int& year, int& month, int& dayOfMonth) const {
     std::int64_t y = 0;
     unsigned m = 0, d = 0;

@@ -21,9 +21,6 @@ class Timestamp {
     static constexpr Timestamp fromDayAndTime(std::int64_t day, int h, int m, int s) {
         return Timestamp(day * kSecondsPerDay + h * 3600 + m * 60 + s);
     }
-    // Calendar date (validated by the caller) and time of day.
-    static std::optional<Timestamp> fromDate(int year, int month, int day, int h = 0, int m = 0,
-                                             int s = 0);
 
     constexpr std::int64_t seconds() const { return secs_; }
     constexpr bool isZero() const { return secs_ == 0; }

@@ -167,20 +167,5 @@ TEST(TimestampText, FormsOfTheTimeAndTheDate) {
     }
 }
 
-TEST(TimestampDate, FromDateValidatesAndMatchesParse) {
-    EXPECT_EQ(Timestamp::fromDate(2026, 12, 3, 16, 17, 46),
-              Timestamp::parse("03.12.2026 16:17:46"));
-    EXPECT_EQ(Timestamp::fromDate(2026, 1, 1), Timestamp::parse("01.01.2026"));
-    for (const auto& [y, m, d, h] : std::vector<std::array<int, 4>>{{2026, 2, 29, 0},
-                                                                    {2026, 13, 1, 0},
-                                                                    {2026, 0, 1, 0},
-                                                                    {2026, 1, 0, 0},
-                                                                    {2026, 1, 1, 24}})
-        EXPECT_FALSE(Timestamp::fromDate(y, m, d, h).has_value()) << y << m << d << h;
-    int y = 0, m = 0, d = 0;
-    Timestamp::fromDate(2024, 2, 29)->date(y, m, d);
-    EXPECT_EQ(y * 10000 + m * 100 + d, 20240229);
-}
-
 }  // namespace
 }  // namespace korvala

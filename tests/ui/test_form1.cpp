@@ -206,7 +206,7 @@ class TestForm1 : public QObject {
                 {11, at(16, 17, 46), Speed::fromNumber(47.5)},
                 {12, at(8, 2, 0), Speed::fromNumber(0)},
                 {13, at(8, 3, 0), Speed()},
-                {14, *Timestamp::fromDate(2026, 12, 3, 8, 0, 5), Speed::fromNumber(120)},
+                {14, *Timestamp::parse("03.12.2026 08:00:05"), Speed::fromNumber(120)},
                 Measurement{}};
         DayGridModel m;
         QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
