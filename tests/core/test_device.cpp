@@ -182,7 +182,9 @@ TEST_F(Receiver, OnlyTrimmedLinesStartingWithACommaAreRecords) {
 }
 
 TEST_F(Receiver, TooLittleTextOrNoBeginLineHasNoData) {
-    for (const std::string& text : {transfer(20), std::string(200, 'x') + "\r\nLines : 0"}) {
+    // transfer(58) is exactly the minimum length, which still counts as too little.
+    ASSERT_EQ(transfer(58).size(), TransferReceiver::kMinimumLength);
+    for (const std::string& text : {transfer(58), std::string(200, 'x') + "\r\nLines : 0"}) {
         session.setPanel(1, "");
         start();
         link.pieces = {text};
